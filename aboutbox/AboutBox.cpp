@@ -1,0 +1,3 @@
+#include <windows.h>
+
+extern "C" void Execute(HWND) {}

@@ -1,0 +1,89 @@
+// The product that setup installs and the IDE versions that can receive it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace Product {
+constexpr const wchar_t* Maker = L"Tarnwick";
+constexpr const wchar_t* Name = L"Orvane library";
+constexpr const wchar_t* Version = L"4.07";
+constexpr const wchar_t* Edition = L"trial version";
+constexpr const wchar_t* DefaultFolder = L"Orvane";
+constexpr const wchar_t* Description =
+    L"Orvane library - collection of components for working with the application settings.\r\n\r\n";
+constexpr const wchar_t* RegKey = L"Software\\Tarnwick\\Orvane library";  // under HKLM
+constexpr const wchar_t* UninstallKeyName = L"qzlLib";
+constexpr const wchar_t* UninstallRoot = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr const wchar_t* MakerUrl = L"https://www.tarnwick.example/";
+constexpr const wchar_t* ProductUrl = L"https://www.tarnwick.example/orvane/";
+
+// Values of the product key.
+constexpr const wchar_t* ValRootDir = L"RootDir";
+constexpr const wchar_t* ValInstallVersions = L"InstallVersions";
+constexpr const wchar_t* ValInstallItems = L"InstallItems";
+constexpr const wchar_t* ValVersion = L"Version";
+constexpr const wchar_t* ValType = L"Type";
+constexpr const wchar_t* ValInstallDate = L"InstallDate";
+constexpr const wchar_t* ValCustomizeItems = L"CustomizeItems";
+}  // namespace Product
+
+// Sub-keys appended to an IDE's RegKey.
+namespace IdeKey {
+constexpr const wchar_t* KnownPackages = L"\\Known Packages";
+constexpr const wchar_t* Library = L"\\Library";
+constexpr const wchar_t* Win32 = L"\\Win32";
+constexpr const wchar_t* Win64 = L"\\Win64";
+constexpr const wchar_t* Globals = L"\\Globals";
+}  // namespace IdeKey
+
+struct TBorlandProduct {
+    const wchar_t* Name;      // internal name, shown in the text log header
+    uint32_t InternalId;      // one bit: InstallVersions and script Code fields
+    std::wstring RootDir;     // run time: IDE folder without trailing backslash
+    bool Exists;              // run time: installed and usable
+    bool Selected;            // run time: preset for installation
+    const wchar_t* RegKey;    // below HKCU / HKLM
+    const wchar_t* HelpStr[3];  // WinHelp configuration files, "" where fewer
+    bool IsDelphi;            // dcc32 (true) or make (false)
+    bool Is32and64;           // separate Win32 and Win64 branches and folders
+};
+
+constexpr int IdeCount = 28;
+extern TBorlandProduct IdeCatalogue[IdeCount];  // entry k lives at [k - 1]
+
+// 1-based look-up; nullptr outside 1..28.
+TBorlandProduct* IdeByIndex(int index);
+// First entry whose InternalId equals id; nullptr when none (also for 0).
+TBorlandProduct* IdeByInternalId(uint32_t id);
+// The entry the last SelectProduct made current; nullptr when none.
+TBorlandProduct* CurrentIde();
+
+// Fills RootDir and Exists of every entry from the registry and disk.
+void DetectInstalledIdes();
+
+// Rows of the selection page, in display order.
+struct TCustomizeItem {
+    uint32_t ItemBit;     // bit in InstallItems and in IfItemSelected codes
+    const wchar_t* Name;
+    bool Checked;         // filled by the selection page
+    uint32_t IdeMask;     // InternalId of the IDE the row stands for, 0 = none
+};
+constexpr int CustomizeCount = 30;
+extern TCustomizeItem CustomizeList[CustomizeCount];
+
+// Options of the Customize dialog (either pointer may be null).
+struct TCustomizeOption {
+    const wchar_t* Name;
+    const wchar_t* Hint;
+};
+constexpr int CustomizeOptionCount = 1;
+extern const TCustomizeOption CustomizeOptions[CustomizeOptionCount];
+
+// Where CopyInstalledFile puts a built package.
+struct TPackageTarget {
+    const wchar_t* Name;  // file name or relative path
+    uint32_t DirKind;     // directory kind of Name
+};
+constexpr int PackageTargetCount = 28;
+extern const TPackageTarget PackageTargets[PackageTargetCount];

@@ -1,0 +1,12 @@
+# Cross toolchain for the 32-bit release deliverables (mingw-w64, win32 thread model).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(QZ_TRIPLET i686-w64-mingw32)
+set(CMAKE_C_COMPILER   ${QZ_TRIPLET}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${QZ_TRIPLET}-g++-win32)
+set(CMAKE_RC_COMPILER  ${QZ_TRIPLET}-windres)
+set(CMAKE_OBJDUMP      ${QZ_TRIPLET}-objdump)
+set(CMAKE_FIND_ROOT_PATH /usr/${QZ_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

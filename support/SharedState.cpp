@@ -1,0 +1,3 @@
+#include "support/SharedState.h"
+
+TSharedState Shared;

@@ -1,0 +1,68 @@
+// What every test program needs from its surroundings: where the build's
+// programs and the sources are, scratch folders, and small file and registry
+// helpers for setting up and checking state.
+#pragma once
+
+#include <windows.h>
+
+#include <doctest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Folder of the build's programs (setup.exe, untwk.exe, qzlabout.dll, test
+// programs) and the source tree, as Windows paths.
+std::wstring BinDir();
+std::wstring SourceDir();
+std::wstring BinPath(const std::wstring& name);
+std::wstring SourcePath(const std::wstring& relative);
+
+// A new empty folder below the Wine prefix's temporary folder, removed with
+// its contents when the object goes.
+class TScratchDir {
+public:
+    explicit TScratchDir(const std::wstring& tag = L"t");
+    ~TScratchDir();
+    TScratchDir(const TScratchDir&) = delete;
+    TScratchDir& operator=(const TScratchDir&) = delete;
+    const std::wstring& Path() const { return FPath; }
+    std::wstring operator/(const std::wstring& relative) const;
+
+private:
+    std::wstring FPath;
+};
+
+// A registry key below HKCU\Software\QzTest\<tag>, deleted with the object.
+class TScratchKey {
+public:
+    explicit TScratchKey(const std::wstring& tag);
+    ~TScratchKey();
+    TScratchKey(const TScratchKey&) = delete;
+    TScratchKey& operator=(const TScratchKey&) = delete;
+    const std::wstring& Path() const { return FPath; }  // below HKCU
+
+private:
+    std::wstring FPath;
+};
+
+std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+std::wstring ReadUtf16File(const std::wstring& path);  // no BOM expected
+bool RemoveTree(const std::wstring& path);  // test-side clean-up, no guards
+
+// Runs a program and returns its exit code (or ~0u when it could not start);
+// waits at most timeoutMs.
+DWORD RunProcess(const std::wstring& commandLine, const std::wstring& currentDir = L"",
+                 DWORD timeoutMs = 60000);
+
+// UTF-8 for doctest messages.
+std::string Narrow(const std::wstring& text);
+
+// Printing of wide strings in doctest failure messages.
+namespace doctest {
+template <>
+struct StringMaker<std::wstring> {
+    static String convert(const std::wstring& value) { return Narrow(value).c_str(); }
+};
+}  // namespace doctest
