@@ -1,0 +1,63 @@
+// The script engine: walks the install script one item at a time for its
+// caller, skips conditional blocks, dispatches operations, and writes
+// "install.log" and "uninst.log" in the installation directory.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "script/ScriptItem.h"
+
+class TScript {
+public:
+    // The product's own table by default; tests pass their own.
+    explicit TScript(const TScriptItem* items = ScriptItems, int count = ScriptItemCount);
+    ~TScript();  // Stop
+    TScript(const TScript&) = delete;
+    TScript& operator=(const TScript&) = delete;
+
+    // Removes a previous installation, opens both logs; always 0.
+    int Start();
+    // Closes the uninstall log, then the text log; always 0.
+    int Stop();
+
+    int Count() const { return FCount; }
+    int ProgressCount() const { return FCount; }
+    // Status text of the current item; other items leave text unchanged.
+    void ItemText(std::wstring& text) const;
+    // Performs the current item: 0 or the operation's error code.
+    int ItemDoScript();
+    int ItemProgressStep() const { return 1; }
+
+    int Current() const { return FCurrent; }
+    void SetCurrent(int value) { FCurrent = value; }
+    const TScriptItem& CurrentItem() const { return FItems[FCurrent]; }
+    const std::wstring& LogString() const { return FLogText; }
+    void SetLogString(const std::wstring& value) { FLogText = value; }
+    bool LogEnable() const { return FLogEnable; }
+    void SetLogEnable(bool value) { FLogEnable = value; }
+
+private:
+    friend struct TScriptOps;  // the operation handlers
+
+    void WriteLogLine(const std::wstring& line);
+    void OpenTextLog();
+    void CloseTextLog();
+    int OpenBinLog();
+    void WriteBinLog(const std::string& bytes);
+    void CloseBinLog();
+    void LogItem();
+
+    const TScriptItem* FItems;
+    int FCount;
+    int FCurrent = 0;
+    uint32_t FSkipTypeId = 0;
+    uint32_t FSkipCode = 0;
+    std::wstring FLogText;
+    HANDLE FLogHandle = INVALID_HANDLE_VALUE;
+    bool FLogEnable = true;
+    HANDLE FBinLogHandle = INVALID_HANDLE_VALUE;
+    std::wstring FHelpDir;  // set by SetHelpDirectory, read by RegisterWinHelp
+};

@@ -1,0 +1,55 @@
+// Undoes an installation from its uninstall log: reads the product records,
+// then walks the action records from the last to the first.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "uninstall/UninstLog.h"
+
+// Controls of a dialog handed over with SetDialogHandle.
+enum : int {
+    idcDeinstMainText = 256,
+    idcDeinstStatus = 260,
+    idcDeinstFrame = 261,
+    idcDeinstProgress = 1009,
+    idcDeinstStart = 1000,
+    idcDeinstCancel = 2,
+};
+
+class TDeinstall {
+public:
+    TDeinstall() = default;
+    TDeinstall(const TDeinstall&) = delete;
+    TDeinstall& operator=(const TDeinstall&) = delete;
+
+    // 0 loaded; -2 cannot be opened, -3 empty, -4 header missing or wrong,
+    // -5 the record chain is damaged (nothing will be undone from it).
+    int PrepareUninstFile(const std::wstring& fileName);
+    int SetDialogHandle(HWND dialog);
+    // Reads the product records, fixes span and direction; 0.
+    int PrepareDeinstall();
+    // Undoes the action records; 0.
+    int DoDeinstall();
+
+    std::string FUnInstFileVersion;  // the header's two digits
+    std::wstring ProductName;
+    std::wstring ProductVersion;
+    std::wstring ProductType;
+    std::wstring ProductRegKey;
+    std::wstring ProductIntName;
+    std::wstring sMainText;
+    std::wstring sProductText;
+    bool flPartialUninstall = false;
+
+private:
+    bool flWithDialog = false;
+    HWND FDlgHandle = nullptr;
+    std::vector<uint8_t> Buf;
+    size_t PBegin = 0;   // where DoDeinstall starts reading
+    size_t PEnd = 0;     // where it stops
+    bool ReadBackward = false;
+};
