@@ -9,6 +9,7 @@
 #include <string>
 
 #include "script/ScriptItem.h"
+#include "support/Handles.h"
 
 class TScript {
 public:
@@ -56,8 +57,8 @@ private:
     uint32_t FSkipTypeId = 0;
     uint32_t FSkipCode = 0;
     std::wstring FLogText;
-    HANDLE FLogHandle = INVALID_HANDLE_VALUE;
+    TFileHandle FLogHandle;
     bool FLogEnable = true;
-    HANDLE FBinLogHandle = INVALID_HANDLE_VALUE;
+    TFileHandle FBinLogHandle;
     std::wstring FHelpDir;  // set by SetHelpDirectory, read by RegisterWinHelp
 };
