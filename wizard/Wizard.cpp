@@ -1,0 +1,3 @@
+#include "wizard/Wizard.h"
+
+void RunWizard(HINSTANCE) {}
