@@ -1,0 +1,299 @@
+// File operations: folders, payload files, copies, deletions, existence tests
+// and in-place edits of text files.
+#include "catalogue/Catalogue.h"
+#include "script/ScriptOps.h"
+#include "support/Handles.h"
+#include "support/StringList.h"
+#include "support/Utils.h"
+
+namespace {
+
+// The folder part of a mask or path, up to and including its last "\".
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, LastCharPos(path, L'\\')); }
+
+// Opens an existing file for an in-place edit and reads it whole:
+// 0, -1 missing or not openable, -2 size unreadable or 2 GiB or more.
+int ReadForEdit(const std::wstring& path, TFileHandle& file, std::string& content)
+{
+    file.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return -1;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart >= 0x80000000LL)
+        return -2;
+    content.assign(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!content.empty() && !ReadFile(file.Get(), &content[0], static_cast<DWORD>(content.size()), &read, nullptr))
+        return -2;
+    content.resize(read);
+    return 0;
+}
+
+void WriteAt(const TFileHandle& file, LONGLONG offset, const std::string& bytes)
+{
+    LARGE_INTEGER position;
+    position.QuadPart = offset;
+    SetFilePointerEx(file.Get(), position, nullptr, FILE_BEGIN);
+    DWORD written = 0;
+    if (!bytes.empty())
+        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+}  // namespace
+
+int TScriptOps::CreateFolder(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    std::wstring folder;
+    if (!ItemPath(s, item.DirKind, item.Text, folder))
+        return errNoProduct;
+    const DWORD error = ForceDirectory(folder);
+    Log(s) = L"Creating directory: " + folder;
+    if (error == 0)
+        Log(s) += sfSuccess;
+    else
+        Log(s) += std::wstring(sfFail) + L". " + SysErrorMessage(error);
+    return static_cast<int>(error);
+}
+
+int TScriptOps::CopyPayload(TScript& s, bool overwrite)
+{
+    const TScriptItem& item = Item(s);
+    std::wstring target;
+    if (!ItemPath(s, item.DirKind, item.Text, target))
+        return errNoProduct;
+    Log(s) = L"Copying file: " + target;
+    if (!overwrite && PathExists(target)) {
+        Log(s) += sfAlready;
+        return 0;
+    }
+    const DWORD error = ExtractPayload(item.Code, target);
+    Log(s) += error == 0 ? sfSuccess : sfFail;
+    return static_cast<int>(error);
+}
+
+int TScriptOps::CopyPayloadFile(TScript& s) { return CopyPayload(s, true); }
+
+int TScriptOps::CopyPayloadIfMissing(TScript& s) { return CopyPayload(s, false); }
+
+bool TScriptOps::PayloadIsNewer(const TScriptItem& item, const std::wstring& target)
+{
+    uint32_t targetHigh = 0, targetLow = 0;
+    if (!GetFileProductVersion(target, targetHigh, targetLow))
+        return true;
+
+    const std::wstring temporary = CombinePath(GetKindDir(5), TextOrEmpty(item.Text));
+    if (ExtractPayload(item.Code, temporary) != 0)
+        return true;
+    uint32_t payloadHigh = 0, payloadLow = 0;
+    const bool known = GetFileProductVersion(temporary, payloadHigh, payloadLow);
+    DeleteFileOrLink(temporary);
+    if (!known)
+        return true;
+    if (payloadHigh != targetHigh)
+        return payloadHigh > targetHigh;
+    return payloadLow > targetLow;
+}
+
+int TScriptOps::CopyPayloadIfNewer(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    std::wstring target;
+    if (!ItemPath(s, item.DirKind, item.Text, target))
+        return errNoProduct;
+    if (PayloadIsNewer(item, target))
+        return CopyPayload(s, true);
+    Log(s) = L"Copying file: " + target + sfAlready;
+    return 0;
+}
+
+int TScriptOps::ClearFolder(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    std::wstring folder;
+    if (!ItemPath(s, item.DirKind, item.Text, folder))
+        return errNoProduct;
+    const uint32_t bits = DeleteDirTree(folder, true);
+    Log(s) = L"Clearing directory: " + folder + (bits != 0 ? sfFail : sfSuccess);
+    return 0;
+}
+
+int TScriptOps::SetWorkFolder(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    std::wstring folder;
+    if (!ItemPath(s, item.DirKind, item.Text, folder))
+        return errNoProduct;
+    if (!SetCurrentDirectoryW(folder.c_str()))
+        return LastError();
+    return 0;
+}
+
+int TScriptOps::CopyInstalledFile(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    std::wstring source, destination;
+    if (!ItemPath(s, item.DirKind, item.Text, source))
+        return errNoProduct;
+    if (item.Target && !ItemPath(s, item.Target->DirKind, item.Target->Name, destination))
+        return errNoProduct;
+    Log(s) = L"Copying file: from " + source + L" to " + destination + L" ";
+    if (!CopyFileW(source.c_str(), destination.c_str(), FALSE)) {
+        Log(s) += sfFail;
+        return LastError();
+    }
+    Log(s) += sfSuccess;
+    return 0;
+}
+
+int TScriptOps::TestFile(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    std::wstring path;
+    if (!ItemPath(s, item.DirKind, item.Text, path))
+        return errNoProduct;
+    const bool exists = PathExists(path);
+    Log(s) = L"Check file: " + path + (exists ? sfSuccess : sfFail);
+    return exists ? 0 : 1;
+}
+
+int TScriptOps::CheckFileExists(TScript& s) { return TestFile(s); }
+
+int TScriptOps::DeleteSingleFile(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    std::wstring path;
+    if (!ItemPath(s, item.DirKind, item.Text, path))
+        return errNoProduct;
+    DeleteFileOrLink(path);
+    Log(s) = L"Deleting file: " + path + sfSuccess;
+    return 0;
+}
+
+int TScriptOps::CopyFiles(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    std::wstring mask, destination;
+    if (!ItemPath(s, item.DirKind, item.Text, mask) || !ItemPath(s, item.DirKind2, item.Text3, destination))
+        return errNoProduct;
+    const std::wstring sourceFolder = FolderOf(mask);
+    const std::wstring destinationFolder = FolderOf(destination);
+
+    int result = 0;
+    WIN32_FIND_DATAW found;
+    TFindHandle find(FindFirstFileW(mask.c_str(), &found));
+    if (find) {
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                continue;
+            if (!CopyFileW((sourceFolder + found.cFileName).c_str(), (destinationFolder + found.cFileName).c_str(),
+                           FALSE)) {
+                result = LastError();
+                break;
+            }
+        } while (FindNextFileW(find.Get(), &found));
+    }
+    Log(s) = L"Copying file: from " + mask + L" to " + destination + L" " + (result == 0 ? sfSuccess : sfFail);
+    return result;
+}
+
+int TScriptOps::DeleteFiles(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    std::wstring mask;
+    if (!ItemPath(s, item.DirKind, item.Text, mask))
+        return errNoProduct;
+    const std::wstring folder = FolderOf(mask);
+    WIN32_FIND_DATAW found;
+    TFindHandle find(FindFirstFileW(mask.c_str(), &found));
+    if (find) {
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                DeleteFileOrLink(folder + found.cFileName);
+        } while (FindNextFileW(find.Get(), &found));
+    }
+    Log(s) = L"Deleting files: " + mask + sfSuccess;
+    return 0;
+}
+
+int TScriptOps::AppendToHelpConfig(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    const TBorlandProduct* ide = CurrentIde();
+    if (!ide)
+        return NoProduct(s);
+    // Only slots 1 to 3 name a file; any other slot names none.
+    const wchar_t* name = item.Code >= 1 && item.Code <= 3 ? ide->HelpStr[item.Code - 1] : L"";
+    if (!name || !*name)
+        return -1;
+    const std::wstring path = CombinePath(GetKindDir(item.DirKind), name);
+
+    TFileHandle file;
+    std::string content;
+    const int opened = ReadForEdit(path, file, content);
+    if (opened != 0)
+        return opened;
+
+    std::string line = WideToAnsi(TextOrEmpty(item.Text));
+    Log(s) = L"Modifying file: " + path;
+    if (SubTextPosA(LowerCaseA(content), LowerCaseA(line)) > 0) {
+        Log(s) += sfAlready;
+        return 0;
+    }
+    line += "\r\n";
+    const bool endsWithBreak = content.size() >= 2 && content.compare(content.size() - 2, 2, "\r\n") == 0;
+    if (endsWithBreak && line.compare(0, 2, "\r\n") == 0)
+        line.erase(0, 2);
+    WriteAt(file, static_cast<LONGLONG>(content.size()), line);
+    Log(s) += sfSuccess;
+    return 0;
+}
+
+int TScriptOps::MergeFiles(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    std::wstring source, target;
+    if (!ItemPath(s, item.DirKind, item.Text, source) || !ItemPath(s, item.DirKind2, item.Text3, target))
+        return errNoProduct;
+    TtwkStringList sourceLines, targetLines;
+    targetLines.SetDuplicates(dupIgnore);
+    sourceLines.LoadFromFile(source);
+    targetLines.LoadFromFile(target);
+    for (int i = 0; i < sourceLines.Count(); ++i) {
+        const std::wstring line = sourceLines.Get(i);
+        if (targetLines.IndexOf(line) < 0)
+            targetLines.Add(line);
+    }
+    targetLines.SaveToFileA(target);
+    Log(s) = L"Merging files: " + source + L", " + target + sfSuccess;
+    return 0;
+}
+
+int TScriptOps::ReplaceText(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    std::wstring path;
+    if (!ItemPath(s, item.DirKind, item.Text, path))
+        return errNoProduct;
+    TFileHandle file;
+    std::string content;
+    const int opened = ReadForEdit(path, file, content);
+    if (opened != 0)
+        return opened;
+
+    const std::string find = WideToAnsi(TextOrEmpty(item.Text2));
+    const std::string replacement = WideToAnsi(TextOrEmpty(item.Text3));
+    Log(s) = L"Replace text: File=" + path + L", FindText=" + TextOrEmpty(item.Text2) + L", ReplaceTo=" +
+             TextOrEmpty(item.Text3);
+    const int position = SubTextPosA(LowerCaseA(content), LowerCaseA(find));
+    if (position == 0) {
+        Log(s) += sfAlready;
+        return 0;
+    }
+    const size_t offset = static_cast<size_t>(position - 1);
+    WriteAt(file, static_cast<LONGLONG>(offset), replacement + content.substr(offset + find.size()));
+    SetEndOfFile(file.Get());
+    Log(s) += sfSuccess;
+    return 0;
+}

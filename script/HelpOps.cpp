@@ -1,0 +1,122 @@
+// Help registration, external programs, the Windows uninstall entry, the
+// product key, and the removal of a previously installed version.
+#include "catalogue/Catalogue.h"
+#include "script/ScriptOps.h"
+#include "support/SharedState.h"
+#include "support/Utils.h"
+#include "uninstall/Deinstall.h"
+
+namespace {
+
+const wchar_t* const WinHelpKey = L"Software\\Microsoft\\Windows\\Help";
+const wchar_t* const UninstallerName = L"untwk.exe";
+const wchar_t* const UninstallLogName = L"uninst.log";
+constexpr size_t MaxLogPath = 255;
+
+std::wstring UninstallKey() { return std::wstring(Product::UninstallRoot) + Product::UninstallKeyName; }
+
+// The log path inside "UninstallString": the quoted last part, or the last
+// blank-separated word.
+std::wstring LogPathOf(std::wstring command)
+{
+    int start = 0;
+    if (!command.empty() && command.back() == L'"') {
+        command.pop_back();
+        start = LastCharPos(command, L'"');
+    } else {
+        start = LastCharPos(command, L' ');
+    }
+    if (start == 0)
+        return L"";
+    return command.substr(static_cast<size_t>(start), MaxLogPath);
+}
+
+}  // namespace
+
+int TScriptOps::SetHelpDirectory(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    std::wstring folder;
+    if (!ItemPath(s, item.DirKind, item.Text, folder))
+        return errNoProduct;
+    s.FHelpDir = folder;
+    return 0;
+}
+
+int TScriptOps::RegisterWinHelp(TScript& s)
+{
+    const std::wstring name = TextOrEmpty(Item(s).Text);
+    const bool written = RegWriteStr(HKEY_LOCAL_MACHINE, WinHelpKey, name, s.FHelpDir);
+    Log(s) = L"Registering windows help: " + name + (written ? sfSuccess : sfFail);
+    return written ? 0 : -1;
+}
+
+int TScriptOps::RunHelpRegistration(TScript& s)
+{
+    // The batch file names its companions without a folder.
+    SetCurrentDirectoryW(CombinePath(Shared.InstallDir, L"help").c_str());
+    const std::wstring batch = CombinePath(Shared.InstallDir, TextOrEmpty(Item(s).Text));
+    const DWORD error = RunAndWait(QuotePath(batch), L"");
+    if (error != 0)
+        return static_cast<int>(error);
+    Log(s) = L"Register help: " + batch + sfSuccess;
+    return 0;
+}
+
+int TScriptOps::RunFile(TScript& s)
+{
+    wchar_t current[MAX_PATH + 1] = {};
+    const DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, current);
+    const std::wstring folder = length > 0 && length <= MAX_PATH ? current : L"";
+    const std::wstring program = folder + L"\\" + TextOrEmpty(Item(s).Text);
+    const DWORD error = RunAndWait(QuotePath(program), L"");
+    if (error != 0)
+        return static_cast<int>(error);
+    Log(s) = L"Run file: " + program + sfSuccess;
+    return 0;
+}
+
+int TScriptOps::RegisterUninstaller(TScript& s)
+{
+    const std::wstring displayName =
+        std::wstring(Product::Maker) + L" " + Product::Name + L" v" + Product::Version;
+    const std::wstring command = QuotePath(CombinePath(Shared.InstallDir, UninstallerName)) + L" " +
+                                 QuotePath(CombinePath(Shared.InstallDir, UninstallLogName));
+    const std::wstring key = UninstallKey();
+    int result = 0;
+    if (!RegCreateKeyPath(HKEY_LOCAL_MACHINE, key))
+        result = -1;
+    else if (!RegWriteStr(HKEY_LOCAL_MACHINE, key, L"DisplayName", displayName))
+        result = -2;
+    else if (!RegWriteStr(HKEY_LOCAL_MACHINE, key, L"UninstallString", command))
+        result = -3;
+    Log(s) = std::wstring(L"Registering Uninstall: ") + UninstallerName + (result == 0 ? sfSuccess : sfFail);
+    return result;
+}
+
+int TScriptOps::CreateRegistryKey(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    RegCreateKeyPath(RootKeyFromCode(item.Code), TextOrEmpty(item.Text));
+    Log(s).clear();
+    return 0;
+}
+
+int TScriptOps::UninstallPrevious(TScript& s)
+{
+    const std::wstring key = UninstallKey();
+    std::wstring displayName, command;
+    if (!RegReadStr(HKEY_LOCAL_MACHINE, key, L"DisplayName", displayName) ||
+        !RegReadStr(HKEY_LOCAL_MACHINE, key, L"UninstallString", command) || command.empty())
+        return 0;
+    const std::wstring logPath = LogPathOf(command);
+    if (logPath.empty())
+        return 0;
+
+    // The old copy goes as far as it can; its failures do not stop setup.
+    TDeinstall deinstall;
+    if (deinstall.PrepareUninstFile(logPath) == 0 && deinstall.PrepareDeinstall() == 0)
+        deinstall.DoDeinstall();
+    Log(s) += sfSuccess;
+    return 0;
+}

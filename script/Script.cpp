@@ -1,0 +1,295 @@
+#include "script/Script.h"
+
+#include "catalogue/Catalogue.h"
+#include "script/ScriptOps.h"
+#include "support/SharedState.h"
+#include "support/Utils.h"
+#include "uninstall/UninstLog.h"
+
+namespace {
+
+const wchar_t* const TextLogName = L"install.log";
+const wchar_t* const BinLogName = L"uninst.log";
+
+// The text of a LogProductInfo record.
+std::wstring ProductInfo(uint32_t selector)
+{
+    switch (selector) {
+    case piProductName: return Product::Name;
+    case piVersion: return Product::Version;
+    case piEdition: return Product::Edition;
+    case piInstallDir: return Shared.InstallDir;
+    case piRegKey: return Product::RegKey;
+    case piUninstallKey: return Product::UninstallKeyName;
+    default: return L"";
+    }
+}
+
+}  // namespace
+
+TScript::TScript(const TScriptItem* items, int count) : FItems(items), FCount(count) {}
+
+TScript::~TScript() { Stop(); }
+
+int TScript::Start()
+{
+    // The deinstaller replaces the installation directory with the one in
+    // the old log.
+    const std::wstring installDir = Shared.InstallDir;
+    TScriptOps::UninstallPrevious(*this);
+    Shared.InstallDir = installDir;
+
+    if (FLogEnable)
+        OpenTextLog();
+    if (OpenBinLog() != 0 && FLogEnable) {
+        FLogText = SysErrorMessage(GetLastError());
+        WriteLogLine(FLogText);
+    }
+    FCurrent = 0;
+    return 0;
+}
+
+int TScript::Stop()
+{
+    CloseBinLog();
+    if (FLogEnable)
+        CloseTextLog();
+    return 0;
+}
+
+void TScript::ItemText(std::wstring& text) const
+{
+    switch (TypeIdOf(CurrentItem().Id)) {
+    case opCompilePackage: text = L"Compiling package"; break;
+    case opCreateFolder: text = L"Creating directory"; break;
+    case opCopyPayloadFile: text = L"Copying file"; break;
+    default: break;
+    }
+}
+
+int TScript::ItemDoScript()
+{
+    const TScriptItem& item = CurrentItem();
+    const uint16_t typeId = TypeIdOf(item.Id);
+
+    if (FSkipTypeId > 0) {
+        if (typeId == FSkipTypeId && item.Code == FSkipCode) {
+            FSkipTypeId = 0;
+            FSkipCode = 0;
+        }
+        return 0;
+    }
+
+    FLogText.clear();
+    if (Shared.flCopyOnly && (typeId & (tcControl | tcFile)) == 0)
+        return 0;
+
+    int result = 0;
+    if (const TScriptOps::THandler handler = TScriptOps::Find(typeId))
+        result = handler(*this);
+
+    if (FLogEnable && !FLogText.empty())
+        WriteLogLine(FLogText);
+    if (item.Id & ifLogged)
+        LogItem();
+    return result;
+}
+
+void TScript::WriteLogLine(const std::wstring& line)
+{
+    if (!FLogEnable || !FLogHandle)
+        return;
+    const std::wstring text = line + L"\r\n";
+    DWORD written = 0;
+    WriteFile(FLogHandle.Get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written,
+              nullptr);
+}
+
+void TScript::OpenTextLog()
+{
+    ForceDirectory(Shared.InstallDir);
+    FLogHandle.Reset(CreateFileW(CombinePath(Shared.InstallDir, TextLogName).c_str(), GENERIC_WRITE, 0, nullptr,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!FLogHandle)
+        return;
+    FLogEnable = true;
+
+    std::wstring products;
+    for (const TBorlandProduct& ide : IdeCatalogue)
+        if (ide.Selected && (ide.InternalId & Shared.InstallVersions) != 0)
+            products += std::wstring(ide.Name) + L",";
+    if (!products.empty())
+        products.pop_back();
+
+    WriteLogLine(std::wstring(L"Start installation for ") + Product::Edition + L" of " + Product::Name + L" v" +
+                 Product::Version);
+    WriteLogLine(L"RootPath: " + Shared.InstallDir);
+    WriteLogLine(L"Borland products: " + products);
+}
+
+void TScript::CloseTextLog() { FLogHandle.Reset(); }
+
+int TScript::OpenBinLog()
+{
+    FBinLogHandle.Reset();
+    const DWORD error = ForceDirectory(Shared.InstallDir);
+    if (error != 0) {
+        SetLastError(error);  // for the message Start writes
+        return -2;
+    }
+    FBinLogHandle.Reset(CreateFileW(CombinePath(Shared.InstallDir, BinLogName).c_str(), GENERIC_WRITE, 0,
+                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!FBinLogHandle)
+        return -1;
+    WriteBinLog(LogHeader);
+    return 0;
+}
+
+void TScript::WriteBinLog(const std::string& bytes)
+{
+    if (!FBinLogHandle)
+        return;
+    DWORD written = 0;
+    WriteFile(FBinLogHandle.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+void TScript::CloseBinLog() { FBinLogHandle.Reset(); }
+
+void TScript::LogItem()
+{
+    if (!FBinLogHandle)
+        return;
+    const TScriptItem& item = CurrentItem();
+    uint32_t dirKind = item.DirKind;
+    std::wstring text;
+    switch (TypeIdOf(item.Id)) {
+    case opLogProductInfo:
+        text = ProductInfo(item.Code);
+        break;
+    case opCopyInstalledFile:
+        dirKind = item.Target ? item.Target->DirKind : 0;
+        text = item.Target ? TextOrEmpty(item.Target->Name) : L"";
+        break;
+    default:
+        text = TextOrEmpty(item.Text);
+        break;
+    }
+    WriteBinLog(BuildLogRecord(item.Id, item.Code, dirKind, WideToUtf8(text)));
+}
+
+// ---- Control items ----------------------------------------------------------
+
+int TScriptOps::IfVersionSelected(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    if ((item.Code & Shared.InstallVersions) == 0)
+        SkipTo(s, opEndIfVersionSelected, item.Code);
+    return 0;
+}
+
+int TScriptOps::SelectProduct(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    Shared.CurrentProduct = static_cast<int>(item.Code);
+    Shared.CurrentProductFolder = TextOrEmpty(item.Text);
+    return 0;
+}
+
+int TScriptOps::IfItemSelected(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    if ((item.Code & Shared.InstallItems) == 0)
+        SkipTo(s, opEndIfItemSelected, item.Code);
+    return 0;
+}
+
+int TScriptOps::IfOptionSet(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    if ((item.Code & Shared.CustomizeItems) == 0)
+        SkipTo(s, opEndIfOptionSet, item.Code);
+    return 0;
+}
+
+int TScriptOps::IfOptionClear(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    if ((item.Code & Shared.CustomizeItems) != 0)
+        SkipTo(s, opEndIfOptionClear, item.Code);
+    return 0;
+}
+
+int TScriptOps::IfFileExists(TScript& s)
+{
+    const TScriptItem& item = Item(s);
+    const int result = TestFile(s);
+    if (result != 0)
+        SkipTo(s, opEndIfFileExists, item.Code);
+    // A missing file only decides the block; a kind without its IDE version
+    // is still an error.
+    return result == errNoProduct ? errNoProduct : 0;
+}
+
+// ---- Shared by the handlers -------------------------------------------------
+
+bool TScriptOps::KindUsable(uint32_t kind) { return (kind != 2 && kind != 4) || CurrentIde() != nullptr; }
+
+bool TScriptOps::ItemPath(TScript& s, uint32_t kind, const wchar_t* text, std::wstring& path)
+{
+    if (!KindUsable(kind)) {
+        NoProduct(s);
+        return false;
+    }
+    path = CombinePath(GetKindDir(kind), TextOrEmpty(text));
+    return true;
+}
+
+int TScriptOps::NoProduct(TScript& s)
+{
+    Log(s) = std::wstring(L"No IDE version selected for: ") + TextOrEmpty(Item(s).Text) + L"...Fail";
+    return errNoProduct;
+}
+
+// ---- The dispatch table -----------------------------------------------------
+
+const TScriptOps::TEntry TScriptOps::Table[] = {
+    {opCompilePackage, CompilePackage},
+    {opRegisterPackage, RegisterPackage},
+    {opAppendToHelpConfig, AppendToHelpConfig},
+    {opDeleteSingleFile, DeleteSingleFile},
+    {opRegisterWinHelp, RegisterWinHelp},
+    {opSetHelpDirectory, SetHelpDirectory},
+    {opCreateRegistryKey, CreateRegistryKey},
+    {opCheckFileExists, CheckFileExists},
+    {opAddLibraryPath, AddLibraryPath},
+    {opUninstallPrevious, UninstallPrevious},
+    {opCopyFiles, CopyFiles},
+    {opDeleteFiles, DeleteFiles},
+    {opMergeFiles, MergeFiles},
+    {opReplaceText, ReplaceText},
+    {opRunFile, RunFile},
+    {opRunHelpRegistration, RunHelpRegistration},
+    {opAddIdePath, AddIdePath},
+    {opIfVersionSelected, IfVersionSelected},
+    {opSelectProduct, SelectProduct},
+    {opIfItemSelected, IfItemSelected},
+    {opIfOptionSet, IfOptionSet},
+    {opIfOptionClear, IfOptionClear},
+    {opIfFileExists, IfFileExists},
+    {opCreateFolder, CreateFolder},
+    {opCopyPayloadFile, CopyPayloadFile},
+    {opClearFolder, ClearFolder},
+    {opSetWorkFolder, SetWorkFolder},
+    {opCopyPayloadIfMissing, CopyPayloadIfMissing},
+    {opCopyPayloadIfNewer, CopyPayloadIfNewer},
+    {opRegisterUninstaller, RegisterUninstaller},
+    {opCopyInstalledFile, CopyInstalledFile},
+};
+
+TScriptOps::THandler TScriptOps::Find(uint16_t typeId)
+{
+    for (const TEntry& entry : Table)
+        if (entry.TypeId == typeId)
+            return entry.Handler;
+    return nullptr;
+}
