@@ -46,10 +46,21 @@ public:
     bool flPartialUninstall = false;
 
 private:
+    void SetStatus(const std::wstring& text) const;
+    void ShowProgress(size_t span) const;
+
     bool flWithDialog = false;
     HWND FDlgHandle = nullptr;
     std::vector<uint8_t> Buf;
-    size_t PBegin = 0;   // where DoDeinstall starts reading
-    size_t PEnd = 0;     // where it stops
+    // The action records: [SpanBegin, SpanEnd) of Buf, walked from SpanEnd
+    // down when the reverse marker was found, else from SpanBegin up.
+    size_t SpanBegin = 0;
+    size_t SpanEnd = 0;
     bool ReadBackward = false;
 };
+
+// Removes the first whole entry equal to entry (letter case ignored) from a
+// ";"-separated path list in the registry; a longer entry that merely begins
+// with it stays. True when the value was rewritten.
+bool RemoveListEntry(HKEY root, const std::wstring& key, const std::wstring& valueName,
+                     const std::wstring& entry);

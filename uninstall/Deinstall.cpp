@@ -1,0 +1,399 @@
+#include "uninstall/Deinstall.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "catalogue/Catalogue.h"
+#include "script/ScriptItem.h"
+#include "support/Handles.h"
+#include "support/SharedState.h"
+#include "support/Utils.h"
+
+namespace {
+
+constexpr const wchar_t* WinHelpKey = L"Software\\Microsoft\\Windows\\Help";
+constexpr DWORD RecordPauseMs = 50;
+
+// One action record as the undo steps see it.
+struct TUndoRecord {
+    const TLogRecord& Log;
+    std::wstring Text;                  // the record's text, decoded
+    const std::wstring& ProductIntName;  // uninstall key name from the product records
+};
+
+std::wstring KindPath(const TUndoRecord& rec) { return CombinePath(GetKindDir(rec.Log.DirKind), rec.Text); }
+
+std::wstring LibraryValueName() { return Shared.CurrentProduct == 1 ? L"SearchPath" : L"Search Path"; }
+
+// A key path that names something below a top-level key: an empty or
+// one-component path would make a tree delete wipe a whole hive branch.
+bool IsDeepKeyPath(const std::wstring& path)
+{
+    if (path.empty() || path.front() == L'\\')
+        return false;
+    const size_t separator = path.find(L'\\');
+    return separator != std::wstring::npos && path.find_first_not_of(L'\\', separator) != std::wstring::npos;
+}
+
+int UndoPackage(const TUndoRecord& rec)
+{
+    const TBorlandProduct* ide = CurrentIde();
+    if (!ide)
+        return 0;
+    const std::wstring package = KindPath(rec);
+    RegRemoveValue(HKEY_CURRENT_USER, std::wstring(ide->RegKey) + IdeKey::KnownPackages, package);
+    const int slash = LastCharPos(package, L'\\');
+    if (slash > 0)
+        RemoveListEntry(HKEY_CURRENT_USER, std::wstring(ide->RegKey) + IdeKey::Library, LibraryValueName(),
+                        package.substr(0, static_cast<size_t>(slash) - 1));
+    return 0;
+}
+
+int UndoLibraryPath(const TUndoRecord& rec)
+{
+    const TBorlandProduct* ide = CurrentIde();
+    if (!ide)
+        return 0;
+    RemoveListEntry(HKEY_CURRENT_USER, std::wstring(ide->RegKey) + IdeKey::Library, LibraryValueName(),
+                    KindPath(rec));
+    return 0;
+}
+
+int UndoIdePath(const TUndoRecord& rec)
+{
+    const TBorlandProduct* ide = CurrentIde();
+    if (!ide)
+        return 0;
+    const std::wstring full = ide->RegKey + rec.Text;
+    const int slash = LastCharPos(full, L'\\');
+    if (slash <= 0)
+        return 0;
+    RemoveListEntry(HKEY_CURRENT_USER, full.substr(0, static_cast<size_t>(slash) - 1),
+                    full.substr(static_cast<size_t>(slash)),
+                    GetInstallSubDir(static_cast<uint8_t>(rec.Log.Code & 0xFF)));
+    return 0;
+}
+
+int UndoHelpConfigLine(const TUndoRecord& rec)
+{
+    const TBorlandProduct* ide = CurrentIde();
+    if (!ide || rec.Log.Code < 1 || rec.Log.Code > 3 || !*ide->HelpStr[rec.Log.Code - 1])
+        return 0;
+    const std::wstring file = CombinePath(GetKindDir(rec.Log.DirKind), ide->HelpStr[rec.Log.Code - 1]);
+    const std::string line = WideToAnsi(rec.Text);
+    if (line.empty())
+        return 0;
+
+    std::string content;
+    {
+        TFileHandle in(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr));
+        if (!in)
+            return 0;
+        LARGE_INTEGER size = {};
+        if (!GetFileSizeEx(in.Get(), &size) || size.QuadPart > 0x7FFFFFFF)
+            return 0;
+        content.resize(static_cast<size_t>(size.QuadPart));
+        DWORD read = 0;
+        if (!content.empty() &&
+            (!ReadFile(in.Get(), &content[0], static_cast<DWORD>(content.size()), &read, nullptr) ||
+             read != content.size()))
+            return 0;
+    }
+    const int p = SubTextPosA(LowerCaseA(content), LowerCaseA(line));
+    if (p <= 0)
+        return 0;
+    content.erase(static_cast<size_t>(p) - 1, line.size());
+    TFileHandle out(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!out)
+        return 0;
+    DWORD written = 0;
+    WriteFile(out.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    return 0;
+}
+
+int UndoFile(const TUndoRecord& rec)
+{
+    const std::wstring path = KindPath(rec);
+    if (!IsProtectedFolder(path))
+        DeleteFileOrLink(path);
+    return 0;
+}
+
+int UndoFolder(const TUndoRecord& rec)
+{
+    const std::wstring path = KindPath(rec);
+    if (!IsProtectedFolder(path))
+        DeleteDirTree(path, false);
+    return 0;
+}
+
+int UndoWinHelp(const TUndoRecord& rec)
+{
+    if (!rec.Text.empty())
+        RegRemoveValue(HKEY_LOCAL_MACHINE, WinHelpKey, rec.Text);
+    return 0;
+}
+
+int UndoRegistryKey(const TUndoRecord& rec)
+{
+    const HKEY root = RootKeyFromCode(rec.Log.Code);
+    if (root && IsDeepKeyPath(rec.Text))
+        RegDeleteKeyTree(root, rec.Text);
+    return 0;
+}
+
+int UndoUninstallKey(const TUndoRecord& rec)
+{
+    // Without a name the key would be the whole Uninstall branch.
+    if (!rec.ProductIntName.empty() && rec.ProductIntName.find(L'\\') == std::wstring::npos)
+        RegDeleteKeyTree(HKEY_LOCAL_MACHINE, std::wstring(Product::UninstallRoot) + rec.ProductIntName);
+    return 0;
+}
+
+int UndoHelpRegistration(const TUndoRecord&)
+{
+    const std::wstring helpDir = CombinePath(Shared.InstallDir, L"help");
+    const std::wstring batch = CombinePath(Shared.InstallDir, L"help\\help_unreg.bat");
+    SetCurrentDirectoryW(helpDir.c_str());
+    // A missing batch file stops the walk: the help would stay registered
+    // while the files it points to are deleted.
+    const DWORD result = FileExists(batch) ? RunAndWait(QuotePath(batch), L"") : ERROR_FILE_NOT_FOUND;
+    SetCurrentDirectoryW(Shared.InstallDir.c_str());
+    return static_cast<int>(result);
+}
+
+int UndoSelectProduct(const TUndoRecord& rec)
+{
+    Shared.CurrentProduct = static_cast<int>(rec.Log.Code);
+    Shared.CurrentProductFolder = rec.Text;
+    return 0;
+}
+
+using TUndoStep = int (*)(const TUndoRecord&);
+
+struct TUndoKind {
+    uint16_t TypeId;
+    const wchar_t* Status;  // nullptr: the status line stays as it is
+    TUndoStep Step;
+};
+
+const TUndoKind UndoKinds[] = {
+    {opRegisterPackage, L"Unregistering package", UndoPackage},
+    {opAppendToHelpConfig, L"Unregistering help", UndoHelpConfigLine},
+    {opDeleteSingleFile, L"Removing file", UndoFile},
+    {opRegisterWinHelp, L"Unregistering help", UndoWinHelp},
+    {opCreateRegistryKey, L"Removing registry key", UndoRegistryKey},
+    {opAddLibraryPath, L"Unregistering package", UndoLibraryPath},
+    {opAppendToHelpConfigAlt, nullptr, UndoHelpConfigLine},
+    {opRunHelpRegistration, L"Unregistering help", UndoHelpRegistration},
+    {opAddIdePath, L"Unregistering package", UndoIdePath},
+    {opSelectProduct, nullptr, UndoSelectProduct},
+    {opCreateFolder, L"Removing directory", UndoFolder},
+    {opCopyPayloadFile, L"Removing file", UndoFile},
+    {opCopyPayloadIfMissing, L"Removing file", UndoFile},
+    {opCopyInstalledFile, L"Removing file", UndoFile},
+    {opRegisterUninstaller, L"Unregistering uninstall", UndoUninstallKey},
+};
+
+const TUndoKind* FindUndoKind(uint16_t typeId)
+{
+    for (const TUndoKind& kind : UndoKinds)
+        if (kind.TypeId == typeId)
+            return &kind;
+    return nullptr;
+}
+
+std::wstring RecordText(const TLogRecord& record)
+{
+    return Utf8ToWide(reinterpret_cast<const char*>(record.Text), record.TextSize);
+}
+
+bool IsListSeparator(const std::wstring& text, size_t pos) { return pos >= text.size() || text[pos] == L';'; }
+
+// Holds the walk without servicing the dialog, so that each status text
+// stays long enough to be read.
+void Pause(DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms)
+        Sleep(1);
+}
+
+}  // namespace
+
+bool RemoveListEntry(HKEY root, const std::wstring& key, const std::wstring& valueName, const std::wstring& entry)
+{
+    if (entry.empty())
+        return false;
+    std::wstring value;
+    if (!RegReadStr(root, key, valueName, value))
+        return false;
+    const std::wstring lowValue = LowerCase(value);
+    const std::wstring lowEntry = LowerCase(entry);
+    size_t at = lowValue.find(lowEntry);
+    while (at != std::wstring::npos &&
+           !((at == 0 || lowValue[at - 1] == L';') && IsListSeparator(lowValue, at + lowEntry.size())))
+        at = lowValue.find(lowEntry, at + 1);
+    if (at == std::wstring::npos)
+        return false;
+    if (at + entry.size() < value.size())
+        value.erase(at, entry.size() + 1);  // the entry and its ";"
+    else
+        value.erase(at > 0 ? at - 1 : at);  // the last entry and the ";" before it
+    return RegWriteStr(root, key, valueName, value);
+}
+
+int TDeinstall::PrepareUninstFile(const std::wstring& fileName)
+{
+    Buf.clear();
+    TFileHandle file(
+        CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return -2;
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.Get(), &size))
+        return -2;
+    if (size.QuadPart <= 0)
+        return -3;
+    // A real log is a few kilobytes; anything near this is not one.
+    if (size.QuadPart > 0x4000000)
+        return -4;
+    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+        read != bytes.size())
+        return -2;
+    if (!IsLogHeader(bytes.data(), bytes.size()))
+        return -4;
+    FUnInstFileVersion.assign(reinterpret_cast<const char*>(bytes.data()) + 5, 2);
+    // A broken chain is reported, never undone on a guess.
+    if (!ValidateLogRecords(bytes.data(), bytes.size()))
+        return -5;
+    Buf = std::move(bytes);
+    return 0;
+}
+
+int TDeinstall::SetDialogHandle(HWND dialog)
+{
+    FDlgHandle = dialog;
+    flWithDialog = dialog != nullptr;
+    return 0;
+}
+
+int TDeinstall::PrepareDeinstall()
+{
+    ReadBackward = false;
+    SpanBegin = LogHeaderSize;
+    SpanEnd = Buf.size();
+    if (Buf.size() < LogHeaderSize) {
+        SpanBegin = SpanEnd = 0;
+        return 0;
+    }
+    size_t pos = LogHeaderSize;
+    TLogRecord record;
+    for (;;) {
+        const size_t at = pos;
+        const TLogStep step = ReadLogRecordForward(Buf.data(), LogHeaderSize, Buf.size(), pos, record);
+        if (step == TLogStep::End)
+            return 0;
+        if (step == TLogStep::Damaged) {  // PrepareUninstFile rejects such logs; undo nothing from one
+            SpanBegin = SpanEnd = at;
+            return 0;
+        }
+        if (TypeIdOf(record.Id) != opLogProductInfo) {
+            SpanBegin = at;
+            return 0;
+        }
+        switch (record.Code) {
+        case piProductName:
+            ProductName = RecordText(record);
+            break;
+        case piVersion:
+            ProductVersion = RecordText(record);
+            break;
+        case piEdition:
+            ProductType = RecordText(record);
+            break;
+        case piInstallDir:
+            Shared.InstallDir = RecordText(record);
+            break;
+        case piRegKey:
+            ProductRegKey = RecordText(record);
+            break;
+        case piUninstallKey:
+            ProductIntName = RecordText(record);
+            break;
+        case piReverseMarker:
+            ReadBackward = true;
+            SpanBegin = pos;
+            return 0;
+        default:
+            break;
+        }
+    }
+}
+
+void TDeinstall::SetStatus(const std::wstring& text) const
+{
+    SetDlgItemTextW(FDlgHandle, idcDeinstStatus, text.c_str());
+}
+
+void TDeinstall::ShowProgress(size_t span) const
+{
+    for (int id : {idcDeinstFrame, idcDeinstProgress, idcDeinstStatus})
+        ShowWindow(GetDlgItem(FDlgHandle, id), SW_SHOW);
+    EnableWindow(GetDlgItem(FDlgHandle, idcDeinstStart), FALSE);
+    const size_t top = span > 0 ? span - 1 : 0;
+    const HWND progress = GetDlgItem(FDlgHandle, idcDeinstProgress);
+    if (top <= 0xFFFF)
+        SendMessageW(progress, PBM_SETRANGE, 0, MAKELPARAM(0, top));
+    else
+        SendMessageW(progress, PBM_SETRANGE32, 0, static_cast<LPARAM>(top));
+    SendMessageW(progress, PBM_SETPOS, 0, 0);
+    EnableWindow(GetDlgItem(FDlgHandle, idcDeinstCancel), FALSE);
+    UpdateWindow(FDlgHandle);
+}
+
+int TDeinstall::DoDeinstall()
+{
+    if (flWithDialog)
+        SetDlgItemTextW(FDlgHandle, idcDeinstMainText,
+                        (L"Performing uninstall of the \"" + sProductText + L"\"...").c_str());
+    DetectInstalledIdes();
+    if (flWithDialog)
+        ShowProgress(SpanEnd - SpanBegin);
+
+    std::wstring status;
+    size_t pos = ReadBackward ? SpanEnd : SpanBegin;
+    for (;;) {
+        TLogRecord record;
+        const TLogStep step = ReadBackward ? ReadLogRecordBackward(Buf.data(), SpanBegin, SpanEnd, pos, record)
+                                           : ReadLogRecordForward(Buf.data(), SpanBegin, SpanEnd, pos, record);
+        if (step != TLogStep::Record)
+            break;
+        if (flPartialUninstall && (record.Id & ifKeepOnPartial)) {
+            status = L"Skipping";
+            if (flWithDialog)
+                SetStatus(status);
+        } else {
+            const TUndoKind* kind = FindUndoKind(TypeIdOf(record.Id));
+            if (kind && kind->Status)
+                status = kind->Status;
+            if (flWithDialog)
+                SetStatus(status);
+            if (kind && kind->Step(TUndoRecord{record, RecordText(record), ProductIntName}) != 0)
+                break;
+        }
+        if (flWithDialog) {
+            RedrawWindow(FDlgHandle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            Pause(RecordPauseMs);
+            SendMessageW(GetDlgItem(FDlgHandle, idcDeinstProgress), PBM_DELTAPOS, record.Size, 0);
+        }
+    }
+    if (flWithDialog)
+        EnableWindow(GetDlgItem(FDlgHandle, idcDeinstCancel), TRUE);
+    return 0;
+}

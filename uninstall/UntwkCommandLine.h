@@ -1,0 +1,14 @@
+// The command line of untwk: switches, then the path of the uninstall log.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct TUntwkCommandLine {
+    bool HasParameters = false;
+    bool PartialUninstall = false;  // "/P", "-P" or "\P"; any later switch resets it
+    std::wstring LogPath;           // the last non-switch parameter, outer quotes removed
+};
+
+// params excludes the program name.
+TUntwkCommandLine ParseUntwkCommandLine(const std::vector<std::wstring>& params);
