@@ -1,0 +1,409 @@
+// File operations: their effects on disk, result codes and log lines.
+#include "support/Handles.h"
+#include "support/Utils.h"
+#include "tests/script/ScriptTestEnv.h"
+
+namespace {
+
+const std::string PlainPayload = "payload one\r\n";
+
+TScriptItem TwoPathItem(uint32_t id, const wchar_t* text, const wchar_t* text3)
+{
+    TScriptItem item = MakeItem(id, text, 0, 3);
+    item.Text3 = text3;
+    item.DirKind2 = 3;
+    return item;
+}
+
+}  // namespace
+
+TEST_CASE("CreateFolder creates every missing level and reports failures with the system message")
+{
+    TEngineState state;
+    TScratchDir dir(L"mkdir");
+    Shared.InstallDir = dir / L"Inst";
+
+    TOutcome outcome = RunItem(MakeItem(opCreateFolder, L"", 0, 3));
+    CHECK(outcome.Result == 0);
+    CHECK(outcome.Log == L"Creating directory: " + (dir / L"Inst") + L"...Success");
+
+    outcome = RunItem(MakeItem(opCreateFolder, L"a\\b\\c", 0, 3));
+    CHECK(outcome.Result == 0);
+    CHECK(DirectoryExists(dir / L"Inst\\a\\b\\c"));
+    CHECK(RunItem(MakeItem(opCreateFolder, L"a\\b", 0, 3)).Result == 0);  // already there
+
+    WriteFileBytes(dir / L"Inst\\file", "x");
+    outcome = RunItem(MakeItem(opCreateFolder, L"file\\sub", 0, 3));
+    REQUIRE(outcome.Result != 0);
+    CHECK(outcome.Log == L"Creating directory: " + (dir / L"Inst\\file\\sub") + L"...Fail. " +
+                             SysErrorMessage(static_cast<DWORD>(outcome.Result)));
+}
+
+TEST_CASE("the payload copy rules: always, only if missing, only if newer")
+{
+    TEngineState state;
+    TScratchDir dir(L"payload");
+    Shared.InstallDir = dir.Path();
+    const std::wstring target = dir / L"out.txt";
+
+    SUBCASE("CopyPayloadFile writes the resource byte for byte and overwrites")
+    {
+        WriteFileBytes(target, "old content that is longer");
+        const TOutcome outcome = RunItem(MakeItem(opCopyPayloadFile, L"out.txt", plText, 3));
+        CHECK(outcome.Result == 0);
+        CHECK(outcome.Log == L"Copying file: " + target + L"...Success");
+        CHECK(ReadFileBytes(target) == PlainPayload);
+    }
+    SUBCASE("CopyPayloadFile onto a file in use fails with the system's error")
+    {
+        WriteFileBytes(target, "keep");
+        TFileHandle held(CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        REQUIRE(held.Valid());
+        const TOutcome outcome = RunItem(MakeItem(opCopyPayloadFile, L"out.txt", plText, 3));
+        held.Reset();
+        CHECK(outcome.Result == ERROR_SHARING_VIOLATION);
+        CHECK(outcome.Log == L"Copying file: " + target + L"...Fail");
+        CHECK(ReadFileBytes(target) == "keep");
+    }
+    SUBCASE("a payload identifier without resource is the system's error")
+    {
+        const TOutcome outcome = RunItem(MakeItem(opCopyPayloadFile, L"out.txt", 999, 3));
+        CHECK(outcome.Result == ERROR_RESOURCE_NAME_NOT_FOUND);
+        CHECK(outcome.Log == L"Copying file: " + target + L"...Fail");
+    }
+    SUBCASE("CopyPayloadIfMissing leaves an existing file or folder alone")
+    {
+        WriteFileBytes(target, "mine");
+        CreateDirectoryW((dir / L"folder.txt").c_str(), nullptr);
+        TOutcome outcome = RunItem(MakeItem(0x30000 | opCopyPayloadIfMissing, L"out.txt", plText, 3));
+        CHECK(outcome.Result == 0);
+        CHECK(outcome.Log == L"Copying file: " + target + L"...Already");
+        CHECK(ReadFileBytes(target) == "mine");
+        outcome = RunItem(MakeItem(opCopyPayloadIfMissing, L"folder.txt", plText, 3));
+        CHECK(outcome.Log == L"Copying file: " + (dir / L"folder.txt") + L"...Already");
+
+        outcome = RunItem(MakeItem(opCopyPayloadIfMissing, L"new.txt", plText, 3));
+        CHECK(outcome.Result == 0);
+        CHECK(outcome.Log == L"Copying file: " + (dir / L"new.txt") + L"...Success");
+        CHECK(ReadFileBytes(dir / L"new.txt") == PlainPayload);
+    }
+}
+
+TEST_CASE("CopyPayloadIfNewer compares product versions, most significant word first, unsigned")
+{
+    struct TCase {
+        const char* Name;
+        uint32_t Installed;  // payload written as the target first; 0 = none
+        uint32_t Payload;
+        bool Copies;
+    };
+    const TCase cases[] = {
+        {"missing target", 0, plTool1234, true},
+        {"equal versions", plTool1234, plTool1234, false},
+        {"higher least significant word", plTool1234, plTool1235, true},
+        {"lower least significant word", plTool1235, plTool1234, false},
+        {"higher most significant word, lower least", plTool1235, plTool1300, true},
+        {"lower most significant word, higher least", plTool1300, plTool1235, false},
+        {"most significant word above 0x7FFFFFFF", plTool1300, plTool32768, true},
+        {"payload without version information", plTool1234, plText, true},
+        {"target without version information", plText, plTool1234, true},
+    };
+    for (const TCase& c : cases) {
+        CAPTURE(c.Name);
+        TEngineState state;
+        TScratchDir dir(L"newer");
+        Shared.InstallDir = dir.Path();
+        const std::wstring target = dir / L"qzt-untwk.exe";
+        if (c.Installed != 0)
+            REQUIRE(ExtractPayload(c.Installed, target) == 0);
+        const std::string before = ReadFileBytes(target);
+
+        const TOutcome outcome = RunItem(MakeItem(opCopyPayloadIfNewer, L"qzt-untwk.exe", c.Payload, 3));
+        CHECK(outcome.Result == 0);
+        CHECK(outcome.Log == L"Copying file: " + target + (c.Copies ? L"...Success" : L"...Already"));
+        const std::string after = ReadFileBytes(target);
+        if (c.Copies)
+            CHECK(after != before);
+        else
+            CHECK(after == before);
+        // The version test's temporary copy is gone in every case.
+        CHECK_FALSE(PathExists(CombinePath(GetKindDir(5), L"qzt-untwk.exe")));
+    }
+}
+
+TEST_CASE("CopyInstalledFile copies to the target record's folder")
+{
+    TEngineState state;
+    TScratchDir dir(L"installed");
+    Shared.InstallDir = dir.Path();
+    ForceDirectory(dir / L"Delphi3");
+    WriteFileBytes(dir / L"Delphi3\\qzl30.dpl", "package");
+    const TPackageTarget target = {L"copy\\qzl30.dpl", 3};
+    ForceDirectory(dir / L"copy");
+    WriteFileBytes(dir / L"copy\\qzl30.dpl", "older");
+
+    TScriptItem item = MakeItem(opCopyInstalledFile, L"Delphi3\\qzl30.dpl", 0, 3);
+    item.Target = &target;
+    TOutcome outcome = RunItem(item);
+    CHECK(outcome.Result == 0);
+    CHECK(outcome.Log == L"Copying file: from " + (dir / L"Delphi3\\qzl30.dpl") + L" to " +
+                             (dir / L"copy\\qzl30.dpl") + L" ...Success");
+    CHECK(ReadFileBytes(dir / L"copy\\qzl30.dpl") == "package");
+
+    item.Text = L"Delphi3\\absent.dpl";
+    outcome = RunItem(item);
+    CHECK(outcome.Result == ERROR_FILE_NOT_FOUND);
+    CHECK(outcome.Log == L"Copying file: from " + (dir / L"Delphi3\\absent.dpl") + L" to " +
+                             (dir / L"copy\\qzl30.dpl") + L" ...Fail");
+}
+
+TEST_CASE("CopyFiles and DeleteFiles move the files a mask matches")
+{
+    TEngineState state;
+    TScratchDir dir(L"masks");
+    Shared.InstallDir = dir.Path();
+    ForceDirectory(dir / L"Source\\sub.hpp");  // a folder matching the mask is not copied
+    ForceDirectory(dir / L"BDS2006");
+    WriteFileBytes(dir / L"Source\\a.hpp", "A");
+    WriteFileBytes(dir / L"Source\\b.hpp", "B");
+    WriteFileBytes(dir / L"Source\\c.pas", "C");
+
+    TOutcome outcome = RunItem(TwoPathItem(opCopyFiles, L"Source\\*.hpp", L"BDS2006\\*.hpp"));
+    CHECK(outcome.Result == 0);
+    CHECK(outcome.Log == L"Copying file: from " + (dir / L"Source\\*.hpp") + L" to " + (dir / L"BDS2006\\*.hpp") +
+                             L" ...Success");
+    CHECK(ReadFileBytes(dir / L"BDS2006\\a.hpp") == "A");
+    CHECK(ReadFileBytes(dir / L"BDS2006\\b.hpp") == "B");
+    CHECK_FALSE(PathExists(dir / L"BDS2006\\c.pas"));
+
+    outcome = RunItem(MakeItem(opDeleteFiles, L"Source\\*.hpp", 0, 3));
+    CHECK(outcome.Result == 0);
+    CHECK(outcome.Log == L"Deleting files: " + (dir / L"Source\\*.hpp") + L"...Success");
+    CHECK_FALSE(PathExists(dir / L"Source\\a.hpp"));
+    CHECK_FALSE(PathExists(dir / L"Source\\b.hpp"));
+    CHECK(PathExists(dir / L"Source\\c.pas"));
+
+    SUBCASE("a mask that matches nothing is success")
+    {
+        outcome = RunItem(TwoPathItem(opCopyFiles, L"Source\\*.hpp", L"BDS2006\\*.hpp"));
+        CHECK(outcome.Result == 0);
+        CHECK(outcome.Log.substr(outcome.Log.size() - 11) == L" ...Success");
+    }
+    SUBCASE("a missing destination folder fails with the first copy's error")
+    {
+        outcome = RunItem(TwoPathItem(opCopyFiles, L"Source\\*.pas", L"Nowhere\\*.pas"));
+        CHECK(outcome.Result == ERROR_PATH_NOT_FOUND);
+        CHECK(outcome.Log == L"Copying file: from " + (dir / L"Source\\*.pas") + L" to " +
+                                 (dir / L"Nowhere\\*.pas") + L" ...Fail");
+    }
+}
+
+TEST_CASE("DeleteSingleFile, ClearFolder, SetWorkFolder and CheckFileExists")
+{
+    TEngineState state;
+    TScratchDir dir(L"misc");
+    Shared.InstallDir = dir.Path();
+
+    SUBCASE("DeleteSingleFile reports success whether or not the file was there")
+    {
+        WriteFileBytes(dir / L"x.gid", "x");
+        for (int run = 0; run < 2; ++run) {
+            const TOutcome outcome = RunItem(MakeItem(0x10000 | opDeleteSingleFile, L"x.gid", 0, 3));
+            CHECK(outcome.Result == 0);
+            CHECK(outcome.Log == L"Deleting file: " + (dir / L"x.gid") + L"...Success");
+        }
+        CHECK_FALSE(PathExists(dir / L"x.gid"));
+    }
+    SUBCASE("ClearFolder empties a folder but keeps it and its dot folders")
+    {
+        ForceDirectory(dir / L"P\\sub\\deeper");
+        ForceDirectory(dir / L"P\\.keep");
+        WriteFileBytes(dir / L"P\\a.txt", "a");
+        WriteFileBytes(dir / L"P\\sub\\deeper\\b.txt", "b");
+        WriteFileBytes(dir / L"P\\.keep\\c.txt", "c");
+        TOutcome outcome = RunItem(MakeItem(opClearFolder, L"P", 0, 3));
+        CHECK(outcome.Result == 0);
+        CHECK(outcome.Log == L"Clearing directory: " + (dir / L"P") + L"...Success");
+        CHECK(DirectoryExists(dir / L"P"));
+        CHECK_FALSE(PathExists(dir / L"P\\a.txt"));
+        CHECK_FALSE(PathExists(dir / L"P\\sub"));
+        CHECK(PathExists(dir / L"P\\.keep\\c.txt"));
+
+        WriteFileBytes(dir / L"P\\locked.txt", "l");
+        SetFileAttributesW((dir / L"P\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+        outcome = RunItem(MakeItem(opClearFolder, L"P", 0, 3));
+        SetFileAttributesW((dir / L"P\\locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+        CHECK(outcome.Result == 0);
+        CHECK(outcome.Log == L"Clearing directory: " + (dir / L"P") + L"...Fail");
+    }
+    SUBCASE("SetWorkFolder changes the current directory and logs nothing")
+    {
+        ForceDirectory(dir / L"Work");
+        TOutcome outcome = RunItem(MakeItem(opSetWorkFolder, L"Work", 0, 3));
+        CHECK(outcome.Result == 0);
+        CHECK(outcome.Log.empty());
+        wchar_t current[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, current);
+        CHECK(LowerCase(current) == LowerCase(dir / L"Work"));
+
+        outcome = RunItem(MakeItem(opSetWorkFolder, L"Absent", 0, 3));
+        CHECK(outcome.Result == ERROR_FILE_NOT_FOUND);
+        CHECK(outcome.Log.empty());
+    }
+    SUBCASE("CheckFileExists counts a folder as present and a missing file as result 1")
+    {
+        WriteFileBytes(dir / L"f.bpl", "f");
+        CHECK(RunItem(MakeItem(opCheckFileExists, L"f.bpl", 0, 3)).Log ==
+              L"Check file: " + (dir / L"f.bpl") + L"...Success");
+        CHECK(RunItem(MakeItem(opCheckFileExists, L"", 0, 3)).Result == 0);
+        const TOutcome outcome = RunItem(MakeItem(opCheckFileExists, L"g.bpl", 0, 3));
+        CHECK(outcome.Result == 1);
+        CHECK(outcome.Log == L"Check file: " + (dir / L"g.bpl") + L"...Fail");
+    }
+}
+
+TEST_CASE("AppendToHelpConfig appends a line once, joined to the file's last line break")
+{
+    TEngineState state;
+    TScratchDir ide(L"helpcfg");
+    IdeCatalogue[8].RootDir = ide.Path();  // Delphi7: d7.ohi, d7.ohl, d7.als
+    Shared.CurrentProduct = 9;
+    ForceDirectory(ide / L"Help");
+    const std::wstring ohi = ide / L"Help\\d7.ohi";
+    const TScriptItem item = MakeItem(0x10000 | opAppendToHelpConfig,
+                                      L"\r\n:Index Orvane library components=qzlib.hlp", 1, 4);
+    const std::string line = ":Index Orvane library components=qzlib.hlp\r\n";
+
+    SUBCASE("after a final line break the leading one is dropped")
+    {
+        WriteFileBytes(ohi, ":Index Delphi=delphi7.hlp\r\n");
+        const TOutcome outcome = RunItem(item);
+        CHECK(outcome.Result == 0);
+        CHECK(outcome.Log == L"Modifying file: " + ohi + L"...Success");
+        CHECK(ReadFileBytes(ohi) == ":Index Delphi=delphi7.hlp\r\n" + line);
+
+        const TOutcome again = RunItem(item);
+        CHECK(again.Result == 0);
+        CHECK(again.Log == L"Modifying file: " + ohi + L"...Already");
+        CHECK(ReadFileBytes(ohi) == ":Index Delphi=delphi7.hlp\r\n" + line);
+    }
+    SUBCASE("without a final line break the line is written whole")
+    {
+        WriteFileBytes(ohi, ":Index Delphi=delphi7.hlp");
+        CHECK(RunItem(item).Result == 0);
+        CHECK(ReadFileBytes(ohi) == ":Index Delphi=delphi7.hlp\r\n" + line);
+    }
+    SUBCASE("an empty file receives the line with its own leading break")
+    {
+        WriteFileBytes(ohi, "");
+        CHECK(RunItem(item).Result == 0);
+        CHECK(ReadFileBytes(ohi) == "\r\n" + line);
+    }
+    SUBCASE("a copy in another letter case counts as present")
+    {
+        const std::string upper = "\r\n:INDEX ORVANE LIBRARY COMPONENTS=QZLIB.HLP\r\n";
+        WriteFileBytes(ohi, upper);
+        CHECK(RunItem(item).Log == L"Modifying file: " + ohi + L"...Already");
+        CHECK(ReadFileBytes(ohi) == upper);
+    }
+    SUBCASE("a missing file, or a slot without a file, is -1 with no log text")
+    {
+        TOutcome outcome = RunItem(item);
+        CHECK(outcome.Result == -1);
+        CHECK(outcome.Log.empty());
+        CHECK_FALSE(PathExists(ohi));
+        Shared.CurrentProduct = 1;  // Delphi3 has one help file only
+        outcome = RunItem(MakeItem(opAppendToHelpConfig, L":Link qzlib.hlp", 2, 4));
+        CHECK(outcome.Result == -1);
+        CHECK(outcome.Log.empty());
+    }
+    SUBCASE("no current product does nothing and says so")
+    {
+        WriteFileBytes(ohi, "x\r\n");
+        Shared.CurrentProduct = 0;
+        const TOutcome outcome = RunItem(item);
+        CHECK(outcome.Result == -8);
+        CHECK(outcome.Log == L"No IDE version selected for: " + std::wstring(item.Text) + L"...Fail");
+        CHECK(ReadFileBytes(ohi) == "x\r\n");
+    }
+}
+
+TEST_CASE("directory kinds 2 and 4 without a current product touch nothing")
+{
+    TEngineState state;
+    TScratchDir dir(L"noproduct");
+    SetCurrentDirectoryW(dir.Path().c_str());
+    for (uint32_t kind : {2u, 4u}) {
+        CAPTURE(kind);
+        for (uint32_t id : {opCreateFolder, opCopyPayloadFile, opCheckFileExists, opSetWorkFolder}) {
+            CAPTURE(id);
+            const TOutcome outcome = RunItem(MakeItem(id, L"rel", plText, kind));
+            CHECK(outcome.Result == -8);
+            CHECK_FALSE(PathExists(dir / L"rel"));
+        }
+    }
+    // IfFileExists on such a path skips its block and reports the error.
+    const TScriptItem items[] = {
+        MakeItem(opIfFileExists, L"bin\\dcc64.exe", 5, 2),
+        MakeItem(opCreateFolder, L"inside", 0, 0),
+        MakeItem(opEndIfFileExists, nullptr, 5),
+    };
+    TScript script(items, 3);
+    CHECK(script.ItemDoScript() == -8);
+    script.SetCurrent(1);
+    CHECK(script.ItemDoScript() == 0);
+    CHECK_FALSE(PathExists(dir / L"inside"));
+}
+
+TEST_CASE("MergeFiles adds the missing lines in sort order")
+{
+    TEngineState state;
+    TScratchDir dir(L"merge");
+    Shared.InstallDir = dir.Path();
+    WriteFileBytes(dir / L"qzlib.als", "Alpha\r\nGamma\r\n");
+    const TScriptItem item = TwoPathItem(opMergeFiles, L"qzlib.als", L"d7.als");
+
+    SUBCASE("into a missing file")
+    {
+        const TOutcome outcome = RunItem(item);
+        CHECK(outcome.Result == 0);
+        CHECK(outcome.Log == L"Merging files: " + (dir / L"qzlib.als") + L", " + (dir / L"d7.als") + L"...Success");
+        CHECK(ReadFileBytes(dir / L"d7.als") == "Alpha\r\nGamma\r\n");
+    }
+    SUBCASE("into a file that holds some of the lines")
+    {
+        WriteFileBytes(dir / L"d7.als", "Beta\r\nGamma\r\nZeta");
+        CHECK(RunItem(item).Result == 0);
+        CHECK(ReadFileBytes(dir / L"d7.als") == "Alpha\r\nBeta\r\nGamma\r\nZeta\r\n");
+    }
+}
+
+TEST_CASE("ReplaceText replaces the first occurrence, ignoring letter case, and cuts the file")
+{
+    TEngineState state;
+    TScratchDir dir(L"replace");
+    Shared.InstallDir = dir.Path();
+    TScriptItem item = MakeItem(opReplaceText, L"opts.cfg", 0, 3);
+    item.Text2 = L"-u..\\LONG\\PATH";
+    item.Text3 = L"-U..\\S";
+    const std::wstring file = dir / L"opts.cfg";
+    const std::wstring logStart =
+        L"Replace text: File=" + file + L", FindText=-u..\\LONG\\PATH, ReplaceTo=-U..\\S";
+
+    WriteFileBytes(file, "-$D+\r\n-U..\\long\\path\r\n-U..\\long\\path\r\n");
+    TOutcome outcome = RunItem(item);
+    CHECK(outcome.Result == 0);
+    CHECK(outcome.Log == logStart + L"...Success");
+    CHECK(ReadFileBytes(file) == "-$D+\r\n-U..\\S\r\n-U..\\long\\path\r\n");
+
+    item.Text2 = L"absent";
+    outcome = RunItem(item);
+    CHECK(outcome.Result == 0);
+    CHECK(outcome.Log == L"Replace text: File=" + file + L", FindText=absent, ReplaceTo=-U..\\S...Already");
+    CHECK(ReadFileBytes(file) == "-$D+\r\n-U..\\S\r\n-U..\\long\\path\r\n");
+
+    item.Text = L"missing.cfg";
+    outcome = RunItem(item);
+    CHECK(outcome.Result == -1);
+    CHECK(outcome.Log.empty());
+}
