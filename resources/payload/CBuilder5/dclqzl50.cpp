@@ -1,0 +1,16 @@
+//---------------------------------------------------------------------------
+#include <vcl.h>
+#pragma hdrstop
+USERES("dclqzl50.res");
+USEUNIT("qzlReg.pas");
+USEUNIT("qzlPropEds.pas");
+USEUNIT("qzlStrEdit.pas");
+USEUNIT("qzlAboutEd.pas");
+USEUNIT("qzlStorageEd.pas");
+//---------------------------------------------------------------------------
+#pragma package(smart_init)
+
+int WINAPI DllEntryPoint(HINSTANCE hinst, unsigned long reason, void*)
+{
+    return 1;
+}

@@ -1,0 +1,23 @@
+//---------------------------------------------------------------------------
+#include <vcl.h>
+#pragma hdrstop
+USERES("qzl60.res");
+USEUNIT("qzlConsts.pas");
+USEUNIT("qzlUtils.pas");
+USEUNIT("qzlStorage.pas");
+USEUNIT("qzlIniStorage.pas");
+USEUNIT("qzlRegStorage.pas");
+USEUNIT("qzlXmlStorage.pas");
+USEUNIT("qzlFormPlacement.pas");
+USEUNIT("qzlPropSaver.pas");
+USEUNIT("qzlStrHolder.pas");
+USEUNIT("qzlCrypt.pas");
+USEUNIT("QqzlFormPlacement.pas");
+USEUNIT("QqzlPropSaver.pas");
+//---------------------------------------------------------------------------
+#pragma package(smart_init)
+
+int WINAPI DllEntryPoint(HINSTANCE hinst, unsigned long reason, void*)
+{
+    return 1;
+}

@@ -1,0 +1,13 @@
+program IniDemo;
+
+uses
+  Forms,
+  IniMain in 'IniMain.pas' {MainForm};
+
+{$R *.res}
+
+begin
+  Application.Initialize;
+  Application.CreateForm(TMainForm, MainForm);
+  Application.Run;
+end.

@@ -1,0 +1,6 @@
+object MainForm: TMainForm
+  Caption = 'TqzIniStorage demo'
+  object Storage: TqzIniStorage
+    FileName = '..\..\Settings\Ini.ini'
+  end
+end

@@ -1,0 +1,13 @@
+program PlaceDemo;
+
+uses
+  Forms,
+  PlaceMain in 'PlaceMain.pas' {MainForm};
+
+{$R *.res}
+
+begin
+  Application.Initialize;
+  Application.CreateForm(TMainForm, MainForm);
+  Application.Run;
+end.

@@ -1,0 +1,11 @@
+Orvane library=qzlib.hlp>main
+ReadInteger=qzlib.hlp>main
+RestorePlacement=qzlib.hlp>main
+SavePlacement=qzlib.hlp>main
+TqzFormPlacement=qzlib.hlp>main
+TqzIniStorage=qzlib.hlp>main
+TqzPropSaver=qzlib.hlp>main
+TqzRegStorage=qzlib.hlp>main
+TqzStrHolder=qzlib.hlp>main
+TqzXmlStorage=qzlib.hlp>main
+WriteInteger=qzlib.hlp>main

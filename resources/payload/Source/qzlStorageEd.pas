@@ -1,0 +1,21 @@
+{ Orvane library 4.07 (all versions) - Copyright (c) Tarnwick }
+
+unit qzlStorageEd;
+
+{$I qzl.inc}
+
+interface
+
+uses
+  Classes, Forms, StdCtrls;
+
+type
+  TqzStorageEditDlg = class(TForm)
+    SectionList: TListBox;
+  end;
+
+implementation
+
+{$R *.dfm}
+
+end.

@@ -1,0 +1,3 @@
+// Precompiled header of the Orvane library packages
+#include <vcl.h>
+#pragma hdrstop
