@@ -153,15 +153,26 @@ int UndoUninstallKey(const TUndoRecord& rec)
     return 0;
 }
 
+std::wstring CurrentDirectory()
+{
+    wchar_t buffer[MAX_PATH];
+    const DWORD n = GetCurrentDirectoryW(MAX_PATH, buffer);
+    return n > 0 && n < MAX_PATH ? std::wstring(buffer, n) : std::wstring();
+}
+
 int UndoHelpRegistration(const TUndoRecord&)
 {
     const std::wstring helpDir = CombinePath(Shared.InstallDir, L"help");
     const std::wstring batch = CombinePath(Shared.InstallDir, L"help\\help_unreg.bat");
+    // The caller's directory comes back afterwards: leaving the process inside
+    // the installation directory would keep that folder from being removed.
+    const std::wstring previous = CurrentDirectory();
     SetCurrentDirectoryW(helpDir.c_str());
     // A missing batch file stops the walk: the help would stay registered
     // while the files it points to are deleted.
     const DWORD result = FileExists(batch) ? RunAndWait(QuotePath(batch), L"") : ERROR_FILE_NOT_FOUND;
-    SetCurrentDirectoryW(Shared.InstallDir.c_str());
+    if (!previous.empty())
+        SetCurrentDirectoryW(previous.c_str());
     return static_cast<int>(result);
 }
 
@@ -285,6 +296,9 @@ int TDeinstall::SetDialogHandle(HWND dialog)
 
 int TDeinstall::PrepareDeinstall()
 {
+    // Only the log's own SelectProduct records may name the IDE a step acts on.
+    Shared.CurrentProduct = 0;
+    Shared.CurrentProductFolder.clear();
     ReadBackward = false;
     SpanBegin = LogHeaderSize;
     SpanEnd = Buf.size();

@@ -1,0 +1,457 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "catalogue/Catalogue.h"
+#include "support/SharedState.h"
+#include "tests/uninstall/LogBuilder.h"
+
+namespace {
+
+const wchar_t* const WinHelpKey = L"Software\\Microsoft\\Windows\\Help";
+const std::wstring UninstallRoot = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+std::wstring ReadStr(HKEY root, const std::wstring& key, const std::wstring& name)
+{
+    std::wstring value;
+    return RegReadStr(root, key, name, value) ? value : L"<absent>";
+}
+
+bool KeyExists(HKEY root, const std::wstring& key)
+{
+    TRegKey handle;
+    return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, handle.Put()) == ERROR_SUCCESS;
+}
+
+// IDE keys of the catalogue that a test fills in; removed afterwards.
+struct TIdeKeys {
+    explicit TIdeKeys(std::initializer_list<int> products) : FProducts(products) { Clear(); }
+    ~TIdeKeys() { Clear(); }
+    void Clear()
+    {
+        for (int index : FProducts)
+            RegDeleteTreeW(HKEY_CURRENT_USER, IdeByIndex(index)->RegKey);
+    }
+    std::vector<int> FProducts;
+};
+
+std::wstring IdeKeyOf(int product, const wchar_t* sub = L"") { return IdeByIndex(product)->RegKey + std::wstring(sub); }
+
+}  // namespace
+
+TEST_CASE("folders and files of the installation are removed, nothing outside it")
+{
+    TScratchDir dir(L"files");
+    const std::wstring inst = dir / L"inst";
+    REQUIRE(MakeFolder(inst + L"\\Source\\deep"));
+    REQUIRE(WriteFileBytes(inst + L"\\Source\\deep\\a.pas", "unit a;"));
+    REQUIRE(WriteFileBytes(inst + L"\\Source\\qzl.pas", "unit qzl;"));
+    REQUIRE(WriteFileBytes(inst + L"\\kept.txt", "x"));
+
+    SUBCASE("the logged folders and files go")
+    {
+        TLogBuilder log;
+        log.Products(inst)
+            .Add(opCreateFolder, 0, 3, L"Source")
+            .Add(opDeleteSingleFile, 0, 3, L"Source\\qzl.pas")
+            .Add(opCopyPayloadFile, 0, 3, L"kept.txt");
+        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+        CHECK_FALSE(PathExists(inst + L"\\Source"));
+        CHECK_FALSE(PathExists(inst + L"\\kept.txt"));
+        CHECK(DirectoryExists(inst));  // not logged, so it stays
+    }
+
+    SUBCASE("empty, relative, root and system folders are refused")
+    {
+        const std::wstring victim = dir / L"victim";
+        REQUIRE(MakeFolder(victim));
+        REQUIRE(WriteFileBytes(victim + L"\\file.txt", "keep"));
+        REQUIRE(WriteFileBytes(dir / L"loose.txt", "keep"));
+        wchar_t profile[MAX_PATH] = {};
+        REQUIRE(GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH) > 0);
+        REQUIRE(SetCurrentDirectoryW(dir.Path().c_str()));
+
+        TLogBuilder log;
+        log.Products(inst)
+            .Add(opCreateFolder, 0, 0, L"victim")          // relative: the current directory's
+            .Add(opDeleteSingleFile, 0, 0, L"loose.txt")   // the same for a file
+            .Add(opCreateFolder, 0, 0, L"")                // empty
+            .Add(opCreateFolder, 0, 0, L"C:\\")            // a drive root
+            .Add(opCreateFolder, 0, 1, L"")                // the Windows folder
+            .Add(opCreateFolder, 0, 6, L"")                // the system folder
+            .Add(opCreateFolder, 0, 5, L"")                // the temporary folder (holds this test)
+            .Add(opCreateFolder, 0, 0, profile)            // the profile folder
+            .Add(opDeleteSingleFile, 0, 1, L"");           // the Windows folder as a file
+        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+        CHECK(FileExists(victim + L"\\file.txt"));
+        CHECK(FileExists(dir / L"loose.txt"));
+        CHECK(FileExists(inst + L"\\kept.txt"));
+        CHECK(DirectoryExists(GetKindDir(1)));
+        CHECK(DirectoryExists(GetKindDir(6)));
+        CHECK(DirectoryExists(profile));
+        SetCurrentDirectoryW(BinDir().c_str());
+    }
+}
+
+TEST_CASE("registry keys and values of the installation are removed")
+{
+    TScratchKey scratch(L"deinst");
+    const std::wstring keyPath = scratch.Path() + L"\\Tarnwick\\Orvane library";
+    REQUIRE(RegWriteStr(HKEY_CURRENT_USER, keyPath + L"\\Sub", L"v", L"1"));
+    REQUIRE(RegWriteStr(HKEY_CURRENT_USER, keyPath, L"RootDir", L"C:\\x"));
+    REQUIRE(RegWriteStr(HKEY_CURRENT_USER, scratch.Path(), L"stay", L"1"));
+    REQUIRE(RegWriteStr(HKEY_CURRENT_USER, L"Software\\QzTest\\canary", L"v", L"1"));
+    TScratchDir dir(L"reg");
+
+    SUBCASE("a key goes with everything below it and its emptied parents")
+    {
+        TLogBuilder log;
+        log.Products(dir / L"inst").Add(opCreateRegistryKey, 0x80000001, 0, keyPath);
+        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+        CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, keyPath));
+        CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, scratch.Path() + L"\\Tarnwick"));
+        CHECK(ReadStr(HKEY_CURRENT_USER, scratch.Path(), L"stay") == L"1");
+    }
+
+    SUBCASE("an empty or top-level key path and an unknown root are refused")
+    {
+        TLogBuilder log;
+        log.Products(dir / L"inst")
+            .Add(opCreateRegistryKey, 0x80000001, 0, L"")
+            .Add(opCreateRegistryKey, 0x80000001, 0, L"Software")
+            .Add(opCreateRegistryKey, 0x80000001, 0, L"Software\\")
+            .Add(opCreateRegistryKey, 0x12345678, 0, keyPath);
+        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+        CHECK(ReadStr(HKEY_CURRENT_USER, L"Software\\QzTest\\canary", L"v") == L"1");
+        CHECK(ReadStr(HKEY_CURRENT_USER, keyPath, L"RootDir") == L"C:\\x");
+    }
+
+    SUBCASE("a WinHelp registration value goes, its neighbour stays")
+    {
+        REQUIRE(RegWriteStr(HKEY_LOCAL_MACHINE, WinHelpKey, L"qztest.hlp", L"C:\\inst\\Help"));
+        REQUIRE(RegWriteStr(HKEY_LOCAL_MACHINE, WinHelpKey, L"qztest-other.hlp", L"C:\\other"));
+        TLogBuilder log;
+        log.Products(dir / L"inst").Add(opRegisterWinHelp, 0, 0, L"qztest.hlp");
+        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+        CHECK(ReadStr(HKEY_LOCAL_MACHINE, WinHelpKey, L"qztest.hlp") == L"<absent>");
+        CHECK(ReadStr(HKEY_LOCAL_MACHINE, WinHelpKey, L"qztest-other.hlp") == L"C:\\other");
+        RegRemoveValue(HKEY_LOCAL_MACHINE, WinHelpKey, L"qztest-other.hlp");
+    }
+
+    SUBCASE("the uninstall entry named by the product records goes, no other")
+    {
+        REQUIRE(RegWriteStr(HKEY_LOCAL_MACHINE, UninstallRoot + L"qzTestUninst", L"DisplayName", L"x"));
+        REQUIRE(RegWriteStr(HKEY_LOCAL_MACHINE, UninstallRoot + L"qzTestOther", L"DisplayName", L"y"));
+        TLogBuilder log;
+        log.Products(dir / L"inst").Add(opRegisterUninstaller, 0, 3, L"untwk.exe");
+        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+        CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallRoot + L"qzTestUninst"));
+        CHECK(KeyExists(HKEY_LOCAL_MACHINE, UninstallRoot + L"qzTestOther"));
+
+        // Without a product record 7 there is no entry to remove: the
+        // Uninstall branch itself must not be taken for it.
+        TLogBuilder unnamed;
+        unnamed.Products(dir / L"inst", true, L"").Add(opRegisterUninstaller, 0, 3, L"untwk.exe");
+        REQUIRE(Deinstall(dir, unnamed.Bytes()) == 0);
+        CHECK(KeyExists(HKEY_LOCAL_MACHINE, UninstallRoot + L"qzTestOther"));
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, (UninstallRoot + L"qzTestOther").c_str());
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QzTest\\canary");
+}
+
+TEST_CASE("IDE registrations are removed from the product that a SelectProduct makes current")
+{
+    TScratchDir dir(L"ide");
+    const std::wstring inst = dir / L"inst";
+    TIdeKeys keys{1, 2, 16};
+
+    SUBCASE("package and library path of product 1 use the value SearchPath")
+    {
+        const std::wstring package = inst + L"\\Delphi3\\qzl30.dpl";
+        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), package, L"Orvane library"));
+        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), L"C:\\other.dpl", L"Other"));
+        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"SearchPath",
+                            L"C:\\Other;" + inst + L"\\Delphi3;" + inst + L"\\Delphi3\\Lib;C:\\Z"));
+        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"Search Path", inst + L"\\Delphi3"));
+        TLogBuilder log;
+        log.Products(inst)
+            .Add(opSelectProduct, 1, 0, L"Delphi3")
+            .Add(opRegisterPackage, 0, 3, L"Delphi3\\qzl30.dpl")
+            .Add(opAddLibraryPath, 0, 3, L"Delphi3\\Lib")
+            .Add(opSelectProduct, 1, 0, L"Delphi3");
+        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), package) == L"<absent>");
+        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), L"C:\\other.dpl") == L"Other");
+        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"SearchPath") == L"C:\\Other;C:\\Z");
+        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"Search Path") == inst + L"\\Delphi3");
+    }
+
+    SUBCASE("other products use the value Search Path")
+    {
+        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(2, L"\\Library"), L"Search Path",
+                            L"$(DELPHI)\\Lib;" + inst + L"\\Delphi4"));
+        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(2, L"\\Library"), L"SearchPath", inst + L"\\Delphi4"));
+        TLogBuilder log;
+        log.Products(inst)
+            .Add(opSelectProduct, 2, 0, L"Delphi4")
+            .Add(opAddLibraryPath, 0, 3, L"Delphi4")
+            .Add(opSelectProduct, 2, 0, L"Delphi4");
+        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(2, L"\\Library"), L"Search Path") == L"$(DELPHI)\\Lib");
+        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(2, L"\\Library"), L"SearchPath") == inst + L"\\Delphi4");
+    }
+
+    SUBCASE("an IDE path entry is the install-relative folder of the record's kind")
+    {
+        const std::wstring key = IdeKeyOf(16, L"\\Library\\Win32");
+        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, key, L"Search Path",
+                            L"$(BDS)\\lib;" + inst + L"\\RADStudio9\\Win32X;" + inst + L"\\RADStudio9\\Win32"));
+        TLogBuilder log;
+        log.Products(inst)
+            .Add(opSelectProduct, 16, 0, L"RADStudio9")
+            .Add(opAddIdePath, 3, 3, L"\\Library\\Win32\\Search Path")
+            .Add(opSelectProduct, 16, 0, L"RADStudio9");
+        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+        CHECK(ReadStr(HKEY_CURRENT_USER, key, L"Search Path") == L"$(BDS)\\lib;" + inst + L"\\RADStudio9\\Win32X");
+        // After the walk the first product of the log is current.
+        CHECK(Shared.CurrentProduct == 16);
+        CHECK(Shared.CurrentProductFolder == L"RADStudio9");
+    }
+
+    SUBCASE("kinds that need a current product change nothing before any SelectProduct")
+    {
+        const std::wstring list = inst + L"\\Delphi3;" + inst + L"\\Delphi3\\Lib";
+        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"SearchPath", list));
+        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"Browsing Path", inst));
+        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), inst + L"\\Delphi3\\qzl30.dpl",
+                            L"Orvane"));
+        TLogBuilder log;
+        log.Products(inst)
+            .Add(opRegisterPackage, 0, 3, L"Delphi3\\qzl30.dpl")
+            .Add(opAppendToHelpConfig, 1, 4, L"\r\n:Index x=qzlib.hlp")
+            .Add(opAddLibraryPath, 0, 3, L"Delphi3\\Lib")
+            .Add(opAddIdePath, 0, 3, L"\\Library\\Browsing Path");
+        // A product left current by the caller must not be used either.
+        Shared.CurrentProduct = 1;
+        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"SearchPath") == list);
+        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"Browsing Path") == inst);
+        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), inst + L"\\Delphi3\\qzl30.dpl") ==
+              L"Orvane");
+        CHECK(Shared.CurrentProduct == 0);
+    }
+}
+
+TEST_CASE("a help configuration line is removed from the IDE's file once")
+{
+    TScratchDir dir(L"helpcfg");
+    TIdeKeys keys{9};
+    const std::wstring ide = dir / L"Delphi7";
+    REQUIRE(MakeFolder(ide + L"\\Help"));
+    REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(9), L"RootDir", ide));
+    const std::wstring ohi = ide + L"\\Help\\d7.ohi";
+    REQUIRE(WriteFileBytes(ohi, ":Link a.hlp\r\n:Index Orvane library=QZLIB.HLP\r\n:Link b.hlp\r\n"
+                                ":Index Orvane library=qzlib.hlp\r\n"));
+    REQUIRE(WriteFileBytes(ide + L"\\Help\\d7.ohl", "\r\n:Index Orvane library=qzlib.hlp"));
+
+    TLogBuilder log;
+    log.Products(dir / L"inst")
+        .Add(opSelectProduct, 9, 0, L"Delphi7")
+        .Add(opAppendToHelpConfig, 1, 4, L"\r\n:Index Orvane library=qzlib.hlp")
+        .Add(opAppendToHelpConfig, 4, 4, L"\r\n:Index Orvane library=qzlib.hlp")  // no fourth file
+        .Add(opSelectProduct, 9, 0, L"Delphi7");
+    REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+    // Letter case is ignored when searching; the first occurrence goes.
+    CHECK(ReadFileBytes(ohi) == ":Link a.hlp\r\n:Link b.hlp\r\n:Index Orvane library=qzlib.hlp\r\n");
+    CHECK(ReadFileBytes(ide + L"\\Help\\d7.ohl") == "\r\n:Index Orvane library=qzlib.hlp");
+}
+
+TEST_CASE("help unregistration runs the batch file, and a missing one stops the walk")
+{
+    TScratchDir dir(L"helpreg");
+    const std::wstring inst = dir / L"inst";
+    REQUIRE(MakeFolder(inst + L"\\Source"));
+    REQUIRE(MakeFolder(inst + L"\\Help"));
+    REQUIRE(MakeFolder(inst + L"\\Delphi7"));
+    TLogBuilder log;
+    log.Products(inst)
+        .Add(opCreateFolder, 0, 3, L"")
+        .Add(opCreateFolder, 0, 3, L"Source")
+        .Add(opCreateFolder, 0, 3, L"Help")
+        .Add(opRunHelpRegistration, 0, 0, L"help\\help_reg.bat")
+        .Add(opCreateFolder, 0, 3, L"Delphi7");
+    REQUIRE(SetCurrentDirectoryW(dir.Path().c_str()));
+
+    SUBCASE("missing batch file")
+    {
+        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+        CHECK_FALSE(PathExists(inst + L"\\Delphi7"));
+        CHECK(DirectoryExists(inst + L"\\Help"));
+        CHECK(DirectoryExists(inst + L"\\Source"));
+    }
+
+    SUBCASE("the batch file runs inside the help folder, then everything goes")
+    {
+        const std::wstring marker = dir / L"cwd.txt";
+        REQUIRE(WriteFileBytes(inst + L"\\Help\\help_unreg.bat", "@cd > \"" + WideToAnsi(marker) + "\"\r\n"));
+        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+        std::string cwd = ReadFileBytes(marker);
+        while (!cwd.empty() && (cwd.back() == '\n' || cwd.back() == '\r' || cwd.back() == ' '))
+            cwd.pop_back();
+        CHECK(LowerCaseA(cwd) == LowerCaseA(WideToAnsi(inst + L"\\help")));
+        CHECK_FALSE(PathExists(inst));
+        // The caller's current directory is given back.
+        wchar_t current[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, current);
+        CHECK(LowerCase(current) == LowerCase(dir.Path()));
+    }
+    SetCurrentDirectoryW(BinDir().c_str());
+}
+
+TEST_CASE("a partial uninstall keeps the records flagged for it")
+{
+    TScratchDir dir(L"partial");
+    TScratchKey key(L"partial");
+    const std::wstring inst = dir / L"inst";
+    const std::wstring templates = CombinePath(GetKindDir(1), L"qz-test-templates.dat");
+    REQUIRE(MakeFolder(inst));
+    REQUIRE(WriteFileBytes(templates, "templates"));
+    REQUIRE(WriteFileBytes(inst + L"\\qzl.pas", "unit"));
+    REQUIRE(RegCreateKeyPath(HKEY_CURRENT_USER, key.Path() + L"\\Orvane library"));
+    TLogBuilder log;
+    log.Products(inst)
+        .Add(opCopyPayloadIfMissing, 31, 1, L"qz-test-templates.dat", ifLogged | ifKeepOnPartial)
+        .Add(opDeleteSingleFile, 0, 3, L"qzl.pas")
+        .Add(opCreateRegistryKey, 0x80000001, 0, key.Path() + L"\\Orvane library", ifLogged | ifKeepOnPartial);
+
+    SUBCASE("partial: flagged records stay")
+    {
+        REQUIRE(Deinstall(dir, log.Bytes(), true) == 0);
+        CHECK(FileExists(templates));
+        CHECK(KeyExists(HKEY_CURRENT_USER, key.Path() + L"\\Orvane library"));
+        CHECK_FALSE(PathExists(inst + L"\\qzl.pas"));
+    }
+    SUBCASE("complete: they go too")
+    {
+        REQUIRE(Deinstall(dir, log.Bytes(), false) == 0);
+        CHECK_FALSE(PathExists(templates));
+        CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, key.Path() + L"\\Orvane library"));
+    }
+    DeleteFileW(templates.c_str());
+}
+
+namespace {
+
+// A window with the controls DoDeinstall drives, as untwk's dialog has them.
+class TDeinstallWindow {
+public:
+    TDeinstallWindow()
+    {
+        INITCOMMONCONTROLSEX init = {sizeof init, ICC_PROGRESS_CLASS};
+        InitCommonControlsEx(&init);
+        FWindow = CreateWindowExW(0, L"STATIC", L"deinstall", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr,
+                                  nullptr, nullptr);
+        Child(L"STATIC", idcDeinstMainText, 0);
+        Child(L"BUTTON", idcDeinstFrame, BS_GROUPBOX);
+        Child(PROGRESS_CLASSW, idcDeinstProgress, 0);
+        Child(L"STATIC", idcDeinstStatus, 0);
+        Child(L"BUTTON", idcDeinstStart, WS_VISIBLE);
+        Child(L"BUTTON", idcDeinstCancel, WS_VISIBLE);
+    }
+    ~TDeinstallWindow() { DestroyWindow(FWindow); }
+    HWND Get() const { return FWindow; }
+    HWND Item(int id) const { return GetDlgItem(FWindow, id); }
+    bool Shown(int id) const { return (GetWindowLongW(Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    std::wstring Text(int id) const
+    {
+        wchar_t buffer[512] = {};
+        GetDlgItemTextW(FWindow, id, buffer, 512);
+        return buffer;
+    }
+
+private:
+    void Child(const wchar_t* cls, int id, DWORD style)
+    {
+        CreateWindowExW(0, cls, L"", WS_CHILD | style, 0, 0, 10, 10, FWindow,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    }
+    HWND FWindow;
+};
+
+}  // namespace
+
+TEST_CASE("with a dialog the walk shows status texts and progress")
+{
+    TScratchDir dir(L"dialog");
+    const std::wstring inst = dir / L"inst";
+    REQUIRE(MakeFolder(inst + L"\\Source"));
+    TDeinstallWindow window;
+    REQUIRE(window.Get());
+
+    TDeinstall deinstall;
+    SUBCASE("controls, texts, progress and pauses")
+    {
+        TLogBuilder log;
+        log.Products(inst)
+            .Add(opSelectProduct, 1, 0, L"Delphi3")  // walked last: leaves the status line as it is
+            .Add(opCreateFolder, 0, 3, L"Source")
+            .Add(opDeleteSingleFile, 0, 3, L"Source\\absent.pas");
+        WriteFileBytes(dir / L"uninst.log", log.Bytes());
+        REQUIRE(deinstall.PrepareUninstFile(dir / L"uninst.log") == 0);
+        REQUIRE(deinstall.PrepareDeinstall() == 0);
+        deinstall.SetDialogHandle(window.Get());
+        deinstall.sProductText = L"Trial version of Orvane library v4.07";
+        const DWORD start = GetTickCount();
+        REQUIRE(deinstall.DoDeinstall() == 0);
+        const DWORD elapsed = GetTickCount() - start;
+
+        CHECK(window.Text(idcDeinstMainText) == L"Performing uninstall of the \"Trial version of Orvane library v4.07\"...");
+        CHECK(window.Shown(idcDeinstFrame));
+        CHECK(window.Shown(idcDeinstProgress));
+        CHECK(window.Shown(idcDeinstStatus));
+        CHECK_FALSE(IsWindowEnabled(window.Item(idcDeinstStart)));
+        CHECK(IsWindowEnabled(window.Item(idcDeinstCancel)));
+        // The SelectProduct walked last kept the folder record's text.
+        CHECK(window.Text(idcDeinstStatus) == L"Removing directory");
+        CHECK_FALSE(PathExists(inst + L"\\Source"));
+        const size_t span = log.Bytes().size() - log.Boundaries()[6];
+        // Every record's length was added: the bar ends full.
+        CHECK(SendMessageW(window.Item(idcDeinstProgress), PBM_GETRANGE, FALSE, 0) ==
+              static_cast<LRESULT>(span - 1));
+        CHECK(SendMessageW(window.Item(idcDeinstProgress), PBM_GETPOS, 0, 0) == static_cast<LRESULT>(span - 1));
+        CHECK(elapsed >= 3 * 50 - 10);
+    }
+
+    SUBCASE("partial mode shows Skipping")
+    {
+        TLogBuilder log;
+        log.Products(inst)
+            .Add(opCreateFolder, 0, 3, L"Source", ifLogged | ifKeepOnPartial);
+        WriteFileBytes(dir / L"uninst.log", log.Bytes());
+        REQUIRE(deinstall.PrepareUninstFile(dir / L"uninst.log") == 0);
+        REQUIRE(deinstall.PrepareDeinstall() == 0);
+        deinstall.SetDialogHandle(window.Get());
+        deinstall.flPartialUninstall = true;
+        REQUIRE(deinstall.DoDeinstall() == 0);
+        CHECK(window.Text(idcDeinstStatus) == L"Skipping");
+        CHECK(DirectoryExists(inst + L"\\Source"));
+    }
+
+    SUBCASE("a span beyond 16 bits gets a 32-bit range")
+    {
+        TLogBuilder log;
+        log.Products(inst);
+        const std::wstring big(30000, L'x');
+        for (int i = 0; i < 3; ++i)
+            log.Add(0x0099, 0, 0, big);  // a kind nothing undoes
+        WriteFileBytes(dir / L"uninst.log", log.Bytes());
+        REQUIRE(deinstall.PrepareUninstFile(dir / L"uninst.log") == 0);
+        REQUIRE(deinstall.PrepareDeinstall() == 0);
+        deinstall.SetDialogHandle(window.Get());
+        REQUIRE(deinstall.DoDeinstall() == 0);
+        PBRANGE range = {};
+        SendMessageW(window.Item(idcDeinstProgress), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+        CHECK(range.iHigh == static_cast<int>(3 * (30000 + 16) - 1));
+        CHECK(SendMessageW(window.Item(idcDeinstProgress), PBM_GETPOS, 0, 0) == range.iHigh);
+    }
+}

@@ -1,0 +1,205 @@
+// untwk.exe as a real process: its message boxes and its dialog, found among
+// the windows of the started process and driven from outside.
+#include "tests/uninstall/LogBuilder.h"
+
+namespace {
+
+const wchar_t* const DialogTitle = L"Uninstall for Orvane library v4.07";
+
+std::wstring WindowText(HWND window)
+{
+    wchar_t buffer[1024] = {};
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
+                        &ignored);
+    return buffer;
+}
+
+class TUntwk {
+public:
+    explicit TUntwk(const std::wstring& arguments)
+    {
+        std::wstring line = QuotePath(BinPath(L"untwk.exe")) + (arguments.empty() ? L"" : L" " + arguments);
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION raw = {};
+        if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &raw))
+            FProcess.Take(raw);
+    }
+    ~TUntwk()
+    {
+        if (FProcess.Process && !Ended(0)) {
+            TerminateProcess(FProcess.Process.Get(), 1);
+            Ended(5000);
+        }
+    }
+    bool Started() const { return static_cast<bool>(FProcess.Process); }
+    bool Ended(DWORD timeoutMs) const { return WaitForSingleObject(FProcess.Process.Get(), timeoutMs) == WAIT_OBJECT_0; }
+
+    // A visible top-level dialog-class window of this process with that title.
+    HWND FindWindowTitled(const std::wstring& title, DWORD timeoutMs = 20000) const
+    {
+        struct TSearch {
+            DWORD ProcessId;
+            const std::wstring* Title;
+            HWND Found;
+        } search = {FProcess.ProcessId, &title, nullptr};
+        const DWORD start = GetTickCount();
+        while (!search.Found && GetTickCount() - start < timeoutMs) {
+            EnumWindows(
+                [](HWND window, LPARAM param) -> BOOL {
+                    auto* s = reinterpret_cast<TSearch*>(param);
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(window, &pid);
+                    wchar_t cls[64] = {};
+                    GetClassNameW(window, cls, 64);
+                    if (pid == s->ProcessId && IsWindowVisible(window) && std::wstring(cls) == L"#32770" &&
+                        WindowText(window) == *s->Title) {
+                        s->Found = window;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            if (!search.Found) {
+                if (Ended(0))
+                    break;
+                Sleep(50);
+            }
+        }
+        return search.Found;
+    }
+
+private:
+    TProcessInfo FProcess;
+};
+
+// The text of a message box: its static text control.
+std::wstring MessageText(HWND box)
+{
+    std::wstring text;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM param) -> BOOL {
+            wchar_t cls[64] = {};
+            GetClassNameW(child, cls, 64);
+            const std::wstring value = WindowText(child);
+            if (_wcsicmp(cls, L"Static") == 0 && !value.empty())
+                *reinterpret_cast<std::wstring*>(param) = value;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+// Starts untwk, expects its error box, reads it and closes it.
+std::wstring ErrorBoxOf(const std::wstring& arguments, const wchar_t* caption = L"Unistall error")
+{
+    TUntwk untwk(arguments);
+    REQUIRE(untwk.Started());
+    const HWND box = untwk.FindWindowTitled(caption);
+    REQUIRE(box);
+    CHECK_FALSE(untwk.FindWindowTitled(DialogTitle, 0));
+    const std::wstring text = MessageText(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    CHECK(untwk.Ended(10000));
+    return text;
+}
+
+void Click(HWND dialog, int id)
+{
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+}  // namespace
+
+TEST_CASE("untwk reports a missing or bad log in a message box")
+{
+    TScratchDir dir(L"untwk-bad");
+    CHECK(ErrorBoxOf(L"") == L"No file with uninstall info.");
+
+    const std::wstring missing = dir / L"missing.log";
+    CHECK(ErrorBoxOf(missing) == L"Could not open " + missing + L" file.");
+
+    const std::wstring five = dir / L"five.log";
+    REQUIRE(WriteFileBytes(five, "UNTWK"));
+    CHECK(ErrorBoxOf(five) == L"Invalid " + five + L" file.");
+
+    // A log cut inside a record is refused as a whole.
+    const std::wstring inst = dir / L"inst";
+    REQUIRE(MakeFolder(inst));
+    TLogBuilder log;
+    log.Products(inst).Add(opCreateFolder, 0, 3, L"");
+    const std::wstring cut = dir / L"cut.log";
+    REQUIRE(WriteFileBytes(cut, log.Bytes().substr(0, log.Bytes().size() - 3)));
+    CHECK(ErrorBoxOf(cut) == L"Invalid " + cut + L" file.");
+    CHECK(DirectoryExists(inst));
+}
+
+TEST_CASE("untwk's dialog undoes a log on Start")
+{
+    TScratchDir dir(L"untwk");
+    const std::wstring folder = dir / L"with blanks";
+    const std::wstring inst = folder + L"\\Orvane lib";
+    const std::wstring templates = CombinePath(GetKindDir(1), L"qz-untwk-templates.dat");
+    REQUIRE(MakeFolder(inst + L"\\Source"));
+    REQUIRE(WriteFileBytes(inst + L"\\Source\\qzl.pas", "unit qzl;"));
+    REQUIRE(WriteFileBytes(templates, "templates"));
+    TLogBuilder log;
+    log.Products(inst)
+        .Add(opCreateFolder, 0, 3, L"Source")
+        .Add(opCopyPayloadIfMissing, 31, 1, L"qz-untwk-templates.dat", ifLogged | ifKeepOnPartial)
+        .Add(opDeleteSingleFile, 0, 3, L"Source\\qzl.pas");
+    const std::wstring logPath = folder + L"\\uninst.log";
+    REQUIRE(WriteFileBytes(logPath, log.Bytes()));
+
+    SUBCASE("a quoted path with blanks opens the dialog; Cancel changes nothing")
+    {
+        TUntwk untwk(L"\"" + logPath + L"\"");
+        const HWND dialog = untwk.FindWindowTitled(DialogTitle);
+        REQUIRE(dialog);
+        CHECK(WindowText(GetDlgItem(dialog, 256)) ==
+              L"Uninstall will remove the \"Trial version of Orvane library v4.07\" from you computer.\r\n\r\n"
+              L"Click Start button to perform the uninstall. Click Cancel to exit the uninstall.");
+        CHECK(IsWindowVisible(GetDlgItem(dialog, 256)));
+        for (int hidden : {260, 261, 1009})
+            CHECK_FALSE(IsWindowVisible(GetDlgItem(dialog, hidden)));
+        CHECK(IsWindowVisible(GetDlgItem(dialog, 501)));
+        Click(dialog, IDCANCEL);
+        CHECK(untwk.Ended(10000));
+        CHECK(FileExists(inst + L"\\Source\\qzl.pas"));
+    }
+
+    SUBCASE("Start undoes the log and closes the dialog")
+    {
+        TUntwk untwk(L"\"" + logPath + L"\"");
+        const HWND dialog = untwk.FindWindowTitled(DialogTitle);
+        REQUIRE(dialog);
+        Click(dialog, 1000);
+        CHECK(untwk.Ended(20000));
+        CHECK_FALSE(PathExists(inst + L"\\Source"));
+        CHECK_FALSE(PathExists(templates));
+    }
+
+    SUBCASE("/P keeps the flagged records")
+    {
+        TUntwk untwk(L"/P \"" + logPath + L"\"");
+        const HWND dialog = untwk.FindWindowTitled(DialogTitle);
+        REQUIRE(dialog);
+        Click(dialog, 1000);
+        CHECK(untwk.Ended(20000));
+        CHECK_FALSE(PathExists(inst + L"\\Source"));
+        CHECK(FileExists(templates));
+    }
+
+    SUBCASE("/P then /Q turns partial mode off again")
+    {
+        TUntwk untwk(L"/P /Q \"" + logPath + L"\"");
+        const HWND dialog = untwk.FindWindowTitled(DialogTitle);
+        REQUIRE(dialog);
+        Click(dialog, 1000);
+        CHECK(untwk.Ended(20000));
+        CHECK_FALSE(PathExists(templates));
+    }
+    DeleteFileW(templates.c_str());
+}
