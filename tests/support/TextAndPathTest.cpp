@@ -182,7 +182,7 @@ TEST_CASE("protected folders are recognised in any spelling")
     REQUIRE(!programs.empty());
 
     const std::wstring refused[] = {
-        L"", L"relative", L"relative\\x", L".\\x", L"C:", L"C:foo", L"\\Windows", L"C:\\", L"C:/", L"c:\\\\",
+        L"", L"relative", L"relative\\x", L".\\x", L"C:", L"C:foo", L"\\", L"\\Windows", L"C:\\", L"C:/", L"c:\\\\",
         L"Z:\\", L"\\\\server", L"\\\\server\\share", L"\\\\server\\share\\",
         windows, std::wstring(windows) + L"\\", LowerCase(windows), std::wstring(windows) + L"\\system32\\..",
         system, temp, std::wstring(temp) + L"\\\\", profile, programs, L"\\\\?\\" + std::wstring(windows),
