@@ -200,8 +200,9 @@ TEST_CASE("CopyFiles and DeleteFiles move the files a mask matches")
 
 TEST_CASE("DeleteSingleFile, ClearFolder, SetWorkFolder and CheckFileExists")
 {
-    TEngineState state;
+    // Removed after the state is back: the test leaves the process inside it.
     TScratchDir dir(L"misc");
+    TEngineState state;
     Shared.InstallDir = dir.Path();
 
     SUBCASE("DeleteSingleFile reports success whether or not the file was there")
@@ -330,8 +331,9 @@ TEST_CASE("AppendToHelpConfig appends a line once, joined to the file's last lin
 
 TEST_CASE("directory kinds 2 and 4 without a current product touch nothing")
 {
-    TEngineState state;
+    // Removed after the state is back: the test leaves the process inside it.
     TScratchDir dir(L"noproduct");
+    TEngineState state;
     SetCurrentDirectoryW(dir.Path().c_str());
     for (uint32_t kind : {2u, 4u}) {
         CAPTURE(kind);
