@@ -176,23 +176,23 @@ void TPageSelectDirectory::PlaceBrowseWindow(HWND window) const
     SetWindowPos(window, HWND_TOPMOST, left, top, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
 }
 
-std::wstring TPageSelectDirectory::EnteredDirectory() const
+std::wstring TPageSelectDirectory::EnteredText() const
 {
     wchar_t text[DirectoryLimit] = {};
     SendMessageW(Item(IDC_DIRECTORY), WM_GETTEXT, DirectoryLimit, reinterpret_cast<LPARAM>(text));
-    return TrimStoredDirectory(text);
+    return text;
 }
 
 bool TPageSelectDirectory::CanLeave()
 {
     // The uninstaller removes the destination as a whole later on.
-    const std::wstring directory = EnteredDirectory();
-    if (!IsProtectedFolder(directory))
+    const std::wstring typed = EnteredText();
+    if (!IsProtectedFolder(TrimStoredDirectory(typed)))
         return true;
     const std::wstring text =
-        directory.empty()
+        typed.empty()
             ? std::wstring(L"Please enter the folder to install ") + Product::Name + L" into."
-            : L"Setup cannot install into \"" + directory +
+            : L"Setup cannot install into \"" + typed +
                   L"\".\r\n\r\nThe destination must be a full path to a folder of its own, not a drive root "
                   L"or the Windows, system or Program Files folder itself. Please choose another folder.";
     MessageBoxW(DlgHandle, text.c_str(), L"Error", MB_OK | MB_ICONERROR);
@@ -202,7 +202,7 @@ bool TPageSelectDirectory::CanLeave()
 
 int TPageSelectDirectory::Hide()
 {
-    Shared.InstallDir = EnteredDirectory();
+    Shared.InstallDir = TrimStoredDirectory(EnteredText());
     ShowItem(IDC_BROWSE, false);
     ShowItem(IDC_DEST_GROUP, false);
     ShowItem(IDC_DIRECTORY, false);

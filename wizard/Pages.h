@@ -67,8 +67,8 @@ private:
     void ShowDirectory();
     bool BrowseForDirectory();
     void PlaceBrowseWindow(HWND window) const;
-    // The edit's text as Hide stores it.
-    std::wstring EnteredDirectory() const;
+    // The edit's text, at most 259 characters.
+    std::wstring EnteredText() const;
 
     std::wstring FPrevInstallPath;
     bool FFirstShow = true;

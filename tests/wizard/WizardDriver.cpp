@@ -150,6 +150,7 @@ BOOL CALLBACK TBoxWatch::Visit(HWND window, LPARAM)
 bool SaveScreenshot(HWND window, const std::wstring& name)
 {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump(300);  // let the display catch up
     RECT rect = {};
     GetWindowRect(window, &rect);
     const int width = rect.right - rect.left;
