@@ -24,3 +24,45 @@ function(qz_deliverable target)
     COMMAND ${CMAKE_COMMAND} -E copy_if_different "$<TARGET_FILE:${target}>" "${QZ_DIST_DIR}/"
     VERBATIM)
 endfunction()
+
+# ---- System DLLs outside the KnownDLLs list, loaded on first use ----------
+# version, comctl32 and shell32 are linked through delay-load import
+# libraries made from the toolchain's own import libraries, so no program
+# imports them at start-up, before its search order is hardened. Targets
+# keep linking them by name: the imported targets below take that name's
+# place. The delay-load hook in support/SystemDll.cpp loads them from the
+# system folder.
+find_program(QZ_DLLTOOL NAMES ${QZ_TRIPLET}-dlltool REQUIRED)
+find_program(QZ_NM NAMES ${QZ_TRIPLET}-nm REQUIRED)
+set(QZ_DELAY_DIR "${CMAKE_BINARY_DIR}/delayimp")
+file(MAKE_DIRECTORY "${QZ_DELAY_DIR}")
+foreach(dll version comctl32 shell32)
+  find_library(QZ_IMPLIB_${dll} NAMES lib${dll}.a REQUIRED NO_CACHE)
+  execute_process(COMMAND ${QZ_NM} -g "${QZ_IMPLIB_${dll}}" OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
+  string(REGEX MATCHALL "I __imp_[^\n]+" names "${symbols}")
+  list(TRANSFORM names REPLACE "^I __imp_" "")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # i686 names carry the C underscore, which dlltool adds back itself.
+    list(TRANSFORM names REPLACE "^_" "")
+    set(kill_at --kill-at)
+  else()
+    set(kill_at)
+  endif()
+  list(REMOVE_DUPLICATES names)
+  list(JOIN names "\n" exports)
+  file(WRITE "${QZ_DELAY_DIR}/${dll}.def" "LIBRARY ${dll}.dll\nEXPORTS\n${exports}\n")
+  execute_process(COMMAND ${QZ_DLLTOOL} --input-def "${QZ_DELAY_DIR}/${dll}.def"
+                          --output-delaylib "${QZ_DELAY_DIR}/libqz_delay_${dll}.a" ${kill_at}
+                  COMMAND_ERROR_IS_FATAL ANY)
+  add_library(${dll} STATIC IMPORTED GLOBAL)
+  set_target_properties(${dll} PROPERTIES IMPORTED_LOCATION "${QZ_DELAY_DIR}/libqz_delay_${dll}.a"
+                                          INTERFACE_LINK_LIBRARIES delayimp)
+endforeach()
+
+# Whoever links the support library links its delay-load hook, ahead of the
+# empty default hook in libdelayimp.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(QZ_DELAY_HOOK_SYMBOL ___pfnDliNotifyHook2)
+else()
+  set(QZ_DELAY_HOOK_SYMBOL __pfnDliNotifyHook2)
+endif()
