@@ -149,7 +149,7 @@ int Run(const std::wstring& directory, const std::wstring& command)
     AssignProcessToJobObject(job, process.hProcess);
     ResumeThread(process.hThread);
 
-    std::map<DWORD, TChild> compilers;
+    std::map<DWORD, TChild> children;
     double compileMs = 0;
     int compileRuns = 0;
     SIZE_T peak = 0;
@@ -169,18 +169,19 @@ int Run(const std::wstring& directory, const std::wstring& command)
             const auto pid = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(data));
             const double at = Now();
             if (message == JOB_OBJECT_MSG_NEW_PROCESS && pid != process.dwProcessId) {
-                HANDLE child = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-                if (child && IsCompiler(child))
-                    compilers[pid] = TChild{child, at};
-                else if (child)
-                    CloseHandle(child);
+                // Wine names a process's image only once it has started: the
+                // name is asked for when it ends.
+                if (HANDLE child = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid))
+                    children[pid] = TChild{child, at};
             } else if (message == JOB_OBJECT_MSG_EXIT_PROCESS || message == JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS) {
-                const auto found = compilers.find(pid);
-                if (found != compilers.end()) {
-                    compileMs += at - found->second.Begin;
-                    ++compileRuns;
+                const auto found = children.find(pid);
+                if (found != children.end()) {
+                    if (IsCompiler(found->second.Handle)) {
+                        compileMs += at - found->second.Begin;
+                        ++compileRuns;
+                    }
                     CloseHandle(found->second.Handle);
-                    compilers.erase(found);
+                    children.erase(found);
                 }
             }
         }

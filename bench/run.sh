@@ -12,7 +12,7 @@ log="$build/bench.log"
 # ---- Build ------------------------------------------------------------------
 [ -f "$build/CMakeCache.txt" ] || cmake --preset test -B "$build" >/dev/null
 cmake --build "$build" -j2 --target setup untwk qzlabout qz_fakeide_tool release32 \
-  qzb_measure qzb_dialog qzb_copytree qzb_fakeides qzb_setup_x10 >"$log" 2>&1 ||
+  qz_headless qzb_measure qzb_dialog qzb_copytree qzb_setup_x10 >"$log" 2>&1 ||
   { tail -30 "$log"; exit 1; }
 cmake -S "$src/bench/dialog32" -B "$build/bench-dialog32" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel >>"$log" 2>&1
@@ -30,7 +30,8 @@ winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 bin=$(winpath "$build/bin")
 drive="$WINEPREFIX/drive_c/qzbench"   # scratch folder, C:\qzbench inside Wine
 mkdir -p "$drive"
-measure() { wine "$bin\\qzb_measure.exe" "$@" </dev/null 2>>"$log" | tr -d '\r'; }
+# The measurer's own line is the last; programs it runs may print before it.
+measure() { wine "$bin\\qzb_measure.exe" "$@" </dev/null 2>>"$log" | tr -d '\r' | tail -1; }
 # field <line> <key>: the value of key=value in a line of qzb_measure.
 field() { printf '%s\n' "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -91,8 +92,33 @@ done
 files=$(find "$drive/reference" -type f | wc -l)
 row "extract /X, $files files (ms)" "$(med extract)" "$(med copy)" "$(ratio "$(med extract)" "$(med copy)")"
 
+# ---- Full installation into every IDE version, and its removal ---------------------
+# Every catalogue entry with a selection row: all but C++Builder 3 (0x8).
+versions=0xFFFFFF7
+wine "$bin\\qz_headless.exe" --make-ides 'C:\qzbench\ides' --versions $versions </dev/null >>"$log" 2>&1
+for i in $(seq "$reps"); do
+  line=$(measure run "$bin\\qz_headless.exe" --dir 'C:\qzbench\Orvane' --versions $versions --items all)
+  [ "$(field "$line" exit)" = 0 ] || echo "installation $i: $line" >&2
+  wall=$(field "$line" wall_ms) compile=$(field "$line" compile_ms)
+  sample install "$wall"
+  sample install.compile "$compile"
+  sample install.outside "$(awk -v w="$wall" -v c="$compile" 'BEGIN { print w - c }')"
+  sample install.share "$(awk -v w="$wall" -v c="$compile" 'BEGIN { printf "%.3f\n", (w - c) / w }')"
+  sample install.peak "$(field "$line" peak_ws_kb)"
+  sample install.runs "$(field "$line" compile_runs)"
+  line=$(measure run "$bin\\qz_headless.exe" --uninstall 'C:\qzbench\Orvane\uninst.log')
+  [ "$(field "$line" exit)" = 0 ] || echo "removal $i: $line" >&2
+  sample remove "$(field "$line" wall_ms)"
+  [ ! -e "$drive/Orvane" ] || echo "removal $i left $(find "$drive/Orvane" | wc -l) entries" >&2
+done
+row "full installation, 27 IDEs (ms)" "$(med install)" "$(med copy)" "$(ratio "$(med install)" "$(med copy)")"
+row "  in $(med install.runs) stand-in compiler runs (ms)" "$(med install.compile)" "$(med install)" "$(ratio "$(med install.compile)" "$(med install)")"
+row "  outside the compilers (ms; share)" "$(med install.outside)" "$(med install)" "$(med install.share)"
+row "removal without dialog (ms)" "$(med remove)" "$(med copy)" "$(ratio "$(med remove)" "$(med copy)")"
+
 # ---- Peak working sets --------------------------------------------------------------
 row "peak working set, setup /X (KB)" "$(med extract.peak)" "$(med copy.peak)" "$(ratio "$(med extract.peak)" "$(med copy.peak)")"
+row "peak working set, installation (KB)" "$(med install.peak)" "$(med copy.peak)" "$(ratio "$(med install.peak)" "$(med copy.peak)")"
 
 # ---- Table ----------------------------------------------------------------------------
 echo "Orvane setup benchmarks: $reps repetitions, medians; $(nproc) cores, $(wine --version), x86_64 twins"
