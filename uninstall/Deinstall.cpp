@@ -26,6 +26,36 @@ std::wstring KindPath(const TUndoRecord& rec) { return CombinePath(GetKindDir(re
 
 std::wstring LibraryValueName() { return Shared.CurrentProduct == 1 ? L"SearchPath" : L"Search Path"; }
 
+// Where RegisterPackage and AddLibraryPath put the folder: versions with a
+// 64-bit platform keep one list per platform, and the script registers
+// packages and library folders for Win32 only.
+std::wstring LibraryKey(const TBorlandProduct& ide)
+{
+    return std::wstring(ide.RegKey) + IdeKey::Library + (ide.Is32and64 ? IdeKey::Win32 : L"");
+}
+
+// A record text an undo step may join to its base folder: relative, without
+// a drive and without ".." components, so the result stays below the base.
+bool IsPlainRelative(const std::wstring& text)
+{
+    if (text.find(L':') != std::wstring::npos || (!text.empty() && (text[0] == L'\\' || text[0] == L'/')))
+        return false;
+    size_t begin = 0;
+    while (begin <= text.size()) {
+        size_t end = text.find_first_of(L"\\/", begin);
+        if (end == std::wstring::npos)
+            end = text.size();
+        if (text.compare(begin, end - begin, L"..") == 0)
+            return false;
+        begin = end + 1;
+    }
+    return true;
+}
+
+// Kind 3 resolves against the installation directory named by the log; a
+// log naming a drive root or a system folder there owns nothing in it.
+bool InstallDirUsable() { return !IsProtectedFolder(Shared.InstallDir); }
+
 // A key path that names something below a top-level key: an empty or
 // one-component path would make a tree delete wipe a whole hive branch.
 bool IsDeepKeyPath(const std::wstring& path)
@@ -45,7 +75,7 @@ int UndoPackage(const TUndoRecord& rec)
     RegRemoveValue(HKEY_CURRENT_USER, std::wstring(ide->RegKey) + IdeKey::KnownPackages, package);
     const int slash = LastCharPos(package, L'\\');
     if (slash > 0)
-        RemoveListEntry(HKEY_CURRENT_USER, std::wstring(ide->RegKey) + IdeKey::Library, LibraryValueName(),
+        RemoveListEntry(HKEY_CURRENT_USER, LibraryKey(*ide), LibraryValueName(),
                         package.substr(0, static_cast<size_t>(slash) - 1));
     return 0;
 }
@@ -55,8 +85,7 @@ int UndoLibraryPath(const TUndoRecord& rec)
     const TBorlandProduct* ide = CurrentIde();
     if (!ide)
         return 0;
-    RemoveListEntry(HKEY_CURRENT_USER, std::wstring(ide->RegKey) + IdeKey::Library, LibraryValueName(),
-                    KindPath(rec));
+    RemoveListEntry(HKEY_CURRENT_USER, LibraryKey(*ide), LibraryValueName(), KindPath(rec));
     return 0;
 }
 
@@ -116,14 +145,19 @@ int UndoHelpConfigLine(const TUndoRecord& rec)
 
 int UndoFile(const TUndoRecord& rec)
 {
+    if (!IsPlainRelative(rec.Text) || (rec.Log.DirKind == 3 && !InstallDirUsable()))
+        return 0;
     const std::wstring path = KindPath(rec);
     if (!IsProtectedFolder(path))
         DeleteFileOrLink(path);
     return 0;
 }
 
+// The script creates folders in the installation directory only.
 int UndoFolder(const TUndoRecord& rec)
 {
+    if (rec.Log.DirKind != 3 || !IsPlainRelative(rec.Text) || !InstallDirUsable())
+        return 0;
     const std::wstring path = KindPath(rec);
     if (!IsProtectedFolder(path))
         DeleteDirTree(path, false);
@@ -147,9 +181,10 @@ int UndoRegistryKey(const TUndoRecord& rec)
 
 int UndoUninstallKey(const TUndoRecord& rec)
 {
-    // Without a name the key would be the whole Uninstall branch.
+    // Without a name the key would be the whole Uninstall branch. Only the
+    // entry goes: the Uninstall key is Windows' own, even when left empty.
     if (!rec.ProductIntName.empty() && rec.ProductIntName.find(L'\\') == std::wstring::npos)
-        RegDeleteKeyTree(HKEY_LOCAL_MACHINE, std::wstring(Product::UninstallRoot) + rec.ProductIntName);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(Product::UninstallRoot) + rec.ProductIntName).c_str());
     return 0;
 }
 
@@ -380,6 +415,7 @@ int TDeinstall::DoDeinstall()
     if (flWithDialog)
         ShowProgress(SpanEnd - SpanBegin);
 
+    StopResult = 0;
     std::wstring status;
     size_t pos = ReadBackward ? SpanEnd : SpanBegin;
     for (;;) {
@@ -398,7 +434,9 @@ int TDeinstall::DoDeinstall()
                 status = kind->Status;
             if (flWithDialog)
                 SetStatus(status);
-            if (kind && kind->Step(TUndoRecord{record, RecordText(record), ProductIntName}) != 0)
+            if (kind)
+                StopResult = kind->Step(TUndoRecord{record, RecordText(record), ProductIntName});
+            if (StopResult != 0)
                 break;
         }
         if (flWithDialog) {

@@ -44,6 +44,9 @@ public:
     std::wstring sMainText;
     std::wstring sProductText;
     bool flPartialUninstall = false;
+    // After DoDeinstall: the non-zero result of the step that stopped the
+    // walk early, 0 when it reached the end.
+    int StopResult = 0;
 
 private:
     void SetStatus(const std::wstring& text) const;

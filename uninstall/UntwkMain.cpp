@@ -1,5 +1,7 @@
 // untwk: removes an installed copy of the library through its uninstall log,
-// with a small dialog that shows what is being undone.
+// with a small dialog that shows what is being undone, or silently with an
+// exit code. The walk runs from a temporary copy of the program, so that a
+// complete removal can take the installation folder and untwk.exe too.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -9,8 +11,12 @@
 #include <vector>
 
 #include "support/Handles.h"
+#include "support/SharedState.h"
+#include "support/Utils.h"
 #include "uninstall/Deinstall.h"
+#include "uninstall/TempCopy.h"
 #include "uninstall/UntwkCommandLine.h"
+#include "uninstall/UntwkResult.h"
 
 namespace {
 
@@ -104,30 +110,89 @@ void ShowError(const std::wstring& text, const wchar_t* caption = ErrorCaption)
     MessageBoxW(nullptr, text.c_str(), caption, MB_OK | MB_ICONHAND);
 }
 
+std::wstring FolderOf(const std::wstring& path)
+{
+    const int slash = LastCharPos(path, L'\\');
+    return slash > 1 ? path.substr(0, static_cast<size_t>(slash - 1)) : L"";
+}
+
+bool SameFolder(const std::wstring& a, const std::wstring& b)
+{
+    auto trimmed = [](std::wstring path) {
+        while (path.size() > 3 && path.back() == L'\\')
+            path.pop_back();
+        return path;
+    };
+    return !a.empty() && CompareStringOrdinal(trimmed(a).c_str(), -1, trimmed(b).c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// The installation directory the log names, read before the walk removes
+// the log; empty when the log cannot be read.
+std::wstring InstallDirOfLog(const TUntwkCommandLine& commandLine)
+{
+    TDeinstall deinstall;
+    if (!commandLine.HasParameters || deinstall.PrepareUninstFile(commandLine.LogPath) != 0)
+        return L"";
+    deinstall.PrepareDeinstall();
+    return Shared.InstallDir;
+}
+
+// The original untwk.exe: runs the walk from a temporary copy and passes its
+// exit code on. After a complete removal the installation folder holds only
+// this program, which then has itself and the folder removed once it ends.
+// Only an untwk.exe that lies in the installation directory of its log does.
+bool RunAsOriginal(const TUntwkCommandLine& commandLine, DWORD& exitCode)
+{
+    const std::wstring installDir = InstallDirOfLog(commandLine);
+    if (!RunFromTempCopy(ArgumentsOf(GetCommandLineW()), exitCode))
+        return false;
+    const std::wstring self = OwnProgramPath();
+    const std::wstring folder = FolderOf(self);
+    if (!commandLine.PartialUninstall && SameFolder(folder, installDir) &&
+        FolderHoldsOnly(folder, self.substr(folder.size() + 1)))
+        RemoveAfterExit(self, folder);
+    return true;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    const TUntwkCommandLine commandLine = ParseUntwkCommandLine(CommandLineParameters());
+    DWORD copyExitCode = 0;
+    if (!commandLine.FromTempCopy && RunAsOriginal(commandLine, copyExitCode))
+        return static_cast<int>(copyExitCode);
+
     InitCommonControls();
     TDeinstall deinstall;
-    const TUntwkCommandLine commandLine = ParseUntwkCommandLine(CommandLineParameters());
     deinstall.flPartialUninstall = commandLine.PartialUninstall;
     const std::wstring& path = commandLine.LogPath;
-    switch (commandLine.HasParameters ? deinstall.PrepareUninstFile(path) : -1) {
-    case 0:
+    const int outcome = commandLine.HasParameters ? deinstall.PrepareUninstFile(path) : -1;
+    const std::wstring reasonFile = ReasonFilePath(path);
+    if (commandLine.FromTempCopy)  // the log is read: leave the caller's directory
+        SetCurrentDirectoryW(FolderOf(OwnProgramPath()).c_str());
+
+    if (commandLine.Silent) {
+        DeleteFileW(reasonFile.c_str());  // one from an earlier run would mislead
+        if (outcome != 0) {
+            WriteReasonFile(reasonFile, OutcomeMessage(outcome, path));
+            return ExitCodeOf(outcome);
+        }
+        deinstall.PrepareDeinstall();
+        deinstall.DoDeinstall();
+        if (deinstall.StopResult != 0) {
+            WriteReasonFile(reasonFile, StoppedMessage(deinstall.StopResult));
+            return uxWalkStopped;
+        }
+        return uxSuccess;
+    }
+
+    if (outcome == 0) {
         deinstall.PrepareDeinstall();
         if (TUntwkDialog(instance, deinstall).Run() < 0)
             ShowError(L"Could not create Uninstall dialog", L"Fatal Error");
-        break;
-    case -1:
-        ShowError(L"No file with uninstall info.");
-        break;
-    case -2:
-        ShowError(L"Could not open " + path + L" file.");
-        break;
-    default:  // -3 empty, -4 no header, -5 damaged records
-        ShowError(L"Invalid " + path + L" file.");
-        break;
+    } else {
+        ShowError(OutcomeMessage(outcome, path));
     }
     return 0;
 }

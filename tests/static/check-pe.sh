@@ -1,6 +1,7 @@
 #!/bin/sh
 # Static checks of the 32-bit deliverables: PE32 for i386, the right
-# subsystem, and imports from Windows system DLLs only.
+# subsystem, imports only from DLLs Windows always maps from the system
+# folder (KnownDLLs), a manifest and the version information.
 # usage: check-pe.sh <objdump> <dist-dir>
 objdump="$1"; dist="$2"
 pass=0; fail=0
@@ -9,8 +10,11 @@ check() {  # check <description> <command...>
   if "$@" >/dev/null 2>&1; then pass=$((pass + 1)); echo "ok   $desc"
   else fail=$((fail + 1)); echo "FAIL $desc"; fi
 }
-# DLLs every Windows installation carries in its system folder.
-allowed='^(kernel32|user32|gdi32|advapi32|shell32|comctl32|version|msvcrt|ole32|comdlg32)\.dll$'
+# KnownDLLs: the loader takes them from the system folder whatever lies
+# beside the program. version, comctl32 and shell32 are delay-loaded.
+allowed='^(kernel32|user32|gdi32|advapi32|msvcrt|ole32|comdlg32|shlwapi)\.dll$'
+windres="${objdump%objdump}windres"
+work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
 
 for f in setup.exe untwk.exe qzlabout.dll; do
   p="$dist/$f"
@@ -25,8 +29,29 @@ for f in setup.exe untwk.exe qzlabout.dll; do
   imports=$("$objdump" -p "$p" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
   check "$f imports something" test -n "$imports"
   for dll in $imports; do
-    check "$f imports $dll, a Windows system DLL" sh -c "echo '$dll' | grep -Eq '$allowed'"
+    check "$f imports $dll, a KnownDLL" sh -c "echo '$dll' | grep -Eq '$allowed'"
   done
+  for dll in version.dll comctl32.dll shell32.dll; do
+    check "$f does not import $dll at start-up" sh -c "! echo '$imports' | grep -qx '$dll'"
+  done
+  rc="$work/$f.rc"; manifest="$work/$f.manifest"
+  "$windres" -i "$p" -O rc -o "$rc" 2>/dev/null
+  "$windres" -i "$p" -O res -o "$work/$f.res" 2>/dev/null && strings -n 8 "$work/$f.res" >"$manifest"
+  case "$f" in
+    *.exe)
+      check "$f has manifest resource 1" grep -q '^1 24 ' "$rc"
+      check "$f asks for administrator rights" grep -q 'level="requireAdministrator"' "$manifest"
+      check "$f declares DPI awareness" grep -q '<dpiAware' "$manifest"
+      check "$f lists supported systems" grep -q 'supportedOS Id=' "$manifest" ;;
+    *.dll)
+      check "$f has manifest resource 2" grep -q '^2 24 ' "$rc"
+      check "$f asks for no execution level" sh -c "! grep -q requestedExecutionLevel '$manifest'" ;;
+  esac
+  check "$f depends on common controls 6" grep -q 'Microsoft.Windows.Common-Controls' "$manifest"
+  check "$f names the product" grep -q 'VALUE "ProductName", "Orvane library"' "$rc"
+  check "$f has product version 4.07" grep -q 'VALUE "ProductVersion", "4.07"' "$rc"
+  check "$f names the company" grep -q 'VALUE "CompanyName", "Tarnwick"' "$rc"
+  check "$f has file version 4.7.0.0" grep -q 'FILEVERSION 4, 7, 0, 0' "$rc"
 done
 
 echo "$pass passed, $fail failed"
