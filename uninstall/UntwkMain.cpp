@@ -167,7 +167,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     TDeinstall deinstall;
     deinstall.flPartialUninstall = commandLine.PartialUninstall;
     const std::wstring& path = commandLine.LogPath;
-    const int outcome = commandLine.HasParameters ? deinstall.PrepareUninstFile(path) : -1;
+    // Silent callers get "no log" for a missing path, whatever switches came.
+    const bool noLog = !commandLine.HasParameters || (commandLine.Silent && path.empty());
+    const int outcome = noLog ? -1 : deinstall.PrepareUninstFile(path);
     const std::wstring reasonFile = ReasonFilePath(path);
     if (commandLine.FromTempCopy)  // the log is read: leave the caller's directory
         SetCurrentDirectoryW(FolderOf(OwnProgramPath()).c_str());

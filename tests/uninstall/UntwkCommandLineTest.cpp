@@ -22,3 +22,24 @@ TEST_CASE("untwk's command line: switches and the log path")
     CHECK(ParseUntwkCommandLine(TArgs{L"\"C:\\with blank\\uninst.log\""}).LogPath == L"C:\\with blank\\uninst.log");
     CHECK(ParseUntwkCommandLine(TArgs{L"\""}).LogPath == L"\"");
 }
+
+TEST_CASE("untwk's command line: /SILENT and the temporary copy's marker")
+{
+    using TArgs = std::vector<std::wstring>;
+    const auto silent = ParseUntwkCommandLine(TArgs{L"/P", L"/SILENT", L"x.log"});
+    CHECK(silent.Silent);
+    CHECK(silent.PartialUninstall);  // /SILENT is no reset of /P
+    CHECK(ParseUntwkCommandLine(TArgs{L"\\silent", L"x.log"}).Silent);
+    CHECK_FALSE(ParseUntwkCommandLine(TArgs{L"/SILENTLY", L"x.log"}).Silent);
+    CHECK_FALSE(ParseUntwkCommandLine(TArgs{L"/P", L"/SILENTLY", L"x.log"}).PartialUninstall);
+
+    const auto copy = ParseUntwkCommandLine(TArgs{L"/FROMTEMP", L"/P", L"x.log"});
+    CHECK(copy.FromTempCopy);
+    CHECK(copy.PartialUninstall);
+    // The marker alone is no parameter: the copy still reports "no log".
+    CHECK_FALSE(ParseUntwkCommandLine(TArgs{L"/FROMTEMP"}).HasParameters);
+
+    CHECK(ArgumentsOf(L"\"C:\\a b\\untwk.exe\"  /P \"x y.log\"") == L"/P \"x y.log\"");
+    CHECK(ArgumentsOf(L"untwk.exe /SILENT") == L"/SILENT");
+    CHECK(ArgumentsOf(L"\"C:\\untwk.exe\"") == L"");
+}
