@@ -2,6 +2,8 @@
 // the windows of the started process and driven from outside.
 #include "tests/uninstall/LogBuilder.h"
 
+#include <tlhelp32.h>
+
 namespace {
 
 const wchar_t* const DialogTitle = L"Uninstall for Orvane library v4.07";
@@ -15,11 +17,26 @@ std::wstring WindowText(HWND window)
     return buffer;
 }
 
+// untwk's windows belong to its temporary copy, a child of the started process.
+bool IsSelfOrChild(DWORD pid, DWORD parent)
+{
+    if (pid == parent)
+        return true;
+    const TKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry))
+        if (entry.th32ProcessID == pid)
+            return entry.th32ParentProcessID == parent;
+    return false;
+}
+
 class TUntwk {
 public:
-    explicit TUntwk(const std::wstring& arguments)
+    explicit TUntwk(const std::wstring& arguments, const std::wstring& program = BinPath(L"untwk.exe"))
     {
-        std::wstring line = QuotePath(BinPath(L"untwk.exe")) + (arguments.empty() ? L"" : L" " + arguments);
+        std::wstring line = QuotePath(program) + (arguments.empty() ? L"" : L" " + arguments);
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION raw = {};
@@ -53,7 +70,7 @@ public:
                     GetWindowThreadProcessId(window, &pid);
                     wchar_t cls[64] = {};
                     GetClassNameW(window, cls, 64);
-                    if (pid == s->ProcessId && IsWindowVisible(window) && std::wstring(cls) == L"#32770" &&
+                    if (IsWindowVisible(window) && IsSelfOrChild(pid, s->ProcessId) && std::wstring(cls) == L"#32770" &&
                         WindowText(window) == *s->Title) {
                         s->Found = window;
                         return FALSE;
@@ -202,4 +219,44 @@ TEST_CASE("untwk's dialog undoes a log on Start")
         CHECK_FALSE(PathExists(templates));
     }
     DeleteFileW(templates.c_str());
+}
+
+TEST_CASE("untwk's dialog on an installation: Start removes untwk.exe and its folder too")
+{
+    TScratchDir dir(L"untwk-self");
+    const std::wstring inst = dir / L"Orvane lib";
+    const std::wstring untwkExe = inst + L"\\untwk.exe";
+    REQUIRE(MakeFolder(inst + L"\\Source"));
+    REQUIRE(CopyFileW(BinPath(L"untwk.exe").c_str(), untwkExe.c_str(), FALSE));
+    REQUIRE(WriteFileBytes(inst + L"\\Source\\qzl.pas", "unit qzl;"));
+    TLogBuilder log;
+    log.Products(inst)
+        .Add(opCreateFolder, 0, 3, L"")
+        .Add(opCopyPayloadIfNewer, 28, 3, L"untwk.exe")
+        .Add(opDeleteSingleFile, 0, 3, L"Source\\qzl.pas");
+    REQUIRE(WriteFileBytes(inst + L"\\uninst.log", log.Bytes()));
+
+    SUBCASE("Cancel keeps everything")
+    {
+        TUntwk untwk(QuotePath(inst + L"\\uninst.log"), untwkExe);
+        const HWND dialog = untwk.FindWindowTitled(DialogTitle);
+        REQUIRE(dialog);
+        Click(dialog, IDCANCEL);
+        CHECK(untwk.Ended(10000));
+        Sleep(3000);
+        CHECK(FileExists(untwkExe));
+        CHECK(FileExists(inst + L"\\Source\\qzl.pas"));
+    }
+    SUBCASE("Start")
+    {
+        TUntwk untwk(QuotePath(inst + L"\\uninst.log"), untwkExe);
+        const HWND dialog = untwk.FindWindowTitled(DialogTitle);
+        REQUIRE(dialog);
+        Click(dialog, 1000);
+        CHECK(untwk.Ended(20000));
+        const DWORD start = GetTickCount();
+        while (PathExists(inst) && GetTickCount() - start < 60000)
+            Sleep(200);
+        CHECK_FALSE(PathExists(inst));
+    }
 }
