@@ -1,5 +1,9 @@
 #include "catalogue/Catalogue.h"
 
+#include <tlhelp32.h>
+
+#include "support/Handles.h"
+
 #include "support/SharedState.h"
 #include "support/Utils.h"
 
@@ -115,4 +119,69 @@ void DetectInstalledIdes()
         if (ide.Exists)
             ide.Exists = FileExists(ide.RootDir + (ide.IsDelphi ? L"\\bin\\dcc32.exe" : L"\\bin\\make.exe"));
     }
+}
+
+const wchar_t* IdeProcessName(const TBorlandProduct& ide)
+{
+    if (!ide.IsDelphi)
+        return L"bcb.exe";
+    return ide.InternalId <= 0x100 ? L"delphi32.exe" : L"bds.exe";
+}
+
+namespace {
+
+// The image path of a process; empty when it cannot be read.
+std::wstring ProcessImage(DWORD processId)
+{
+    const TKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process)
+        return L"";
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = MAX_PATH * 2;
+    if (!QueryFullProcessImageNameW(process.Get(), 0, path, &size))
+        return L"";
+    return std::wstring(path, size);
+}
+
+}  // namespace
+
+std::vector<TRunningIde> FindRunningIdes(uint32_t versions)
+{
+    std::vector<TRunningIde> running;
+    // A failed snapshot is INVALID_HANDLE_VALUE, as with files.
+    const TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return running;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+        const std::wstring name = LowerCase(entry.szExeFile);
+        std::wstring image;
+        bool imageRead = false;
+        for (const TBorlandProduct& ide : IdeCatalogue) {
+            if ((ide.InternalId & versions) == 0 || !ide.Exists || name != IdeProcessName(ide))
+                continue;
+            if (!imageRead) {
+                image = ProcessImage(entry.th32ProcessID);
+                imageRead = true;
+            }
+            // Another copy of the same program elsewhere does not lock this IDE's files.
+            if (image.empty() || LowerCase(image) == LowerCase(ide.RootDir + L"\\bin\\" + IdeProcessName(ide)))
+                running.push_back({&ide, entry.th32ProcessID, image.empty() ? name : image});
+        }
+    }
+    return running;
+}
+
+std::wstring DescribeRunningIdes(const std::vector<TRunningIde>& running)
+{
+    std::wstring text;
+    for (const TRunningIde& ide : running) {
+        const TCustomizeItem* row = nullptr;
+        for (const TCustomizeItem& candidate : CustomizeList)
+            if (candidate.IdeMask == ide.Ide->InternalId)
+                row = &candidate;
+        text += std::wstring(row ? row->Name : ide.Ide->Name) + L" (" + ide.Image + L")\r\n";
+    }
+    return text;
 }

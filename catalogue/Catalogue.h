@@ -1,8 +1,11 @@
 // The product that setup installs and the IDE versions that can receive it.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Product {
 constexpr const wchar_t* Maker = L"Tarnwick";
@@ -87,3 +90,20 @@ struct TPackageTarget {
 };
 constexpr int PackageTargetCount = 28;
 extern const TPackageTarget PackageTargets[PackageTargetCount];
+
+// The IDE program of an entry: delphi32.exe (Delphi 3 to 7), bcb.exe
+// (C++Builder), bds.exe (Delphi 2005 and later).
+const wchar_t* IdeProcessName(const TBorlandProduct& ide);
+
+// A running IDE of the chosen versions.
+struct TRunningIde {
+    const TBorlandProduct* Ide;
+    DWORD ProcessId;
+    std::wstring Image;  // full path, or the bare name when it cannot be read
+};
+// Running processes of the installed entries whose InternalId is in
+// versions: an IDE program inside RootDir\bin, or one of that name whose
+// path cannot be read (a process of another user or elevation).
+std::vector<TRunningIde> FindRunningIdes(uint32_t versions);
+// "Delphi 7 (path)" lines of a list, for messages and logs.
+std::wstring DescribeRunningIdes(const std::vector<TRunningIde>& running);

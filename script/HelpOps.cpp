@@ -31,6 +31,25 @@ std::wstring LogPathOf(std::wstring command)
     return command.substr(static_cast<size_t>(start), MaxLogPath);
 }
 
+// Kilobytes Programs and Features shows for the installation. The entry is
+// written early in the walk, so it counts every payload file this program
+// carries plus room for the packages the compilers build.
+constexpr uint32_t BuiltFilesAllowanceKb = 2048;
+
+BOOL CALLBACK AddPayloadSize(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR total)
+{
+    if (const HRSRC resource = FindResourceW(module, name, type))
+        *reinterpret_cast<uint64_t*>(total) += SizeofResource(module, resource);
+    return TRUE;
+}
+
+uint32_t EstimatedSizeKb()
+{
+    uint64_t bytes = 0;
+    EnumResourceNamesW(GetModuleHandleW(nullptr), L"QZLIB", AddPayloadSize, reinterpret_cast<LONG_PTR>(&bytes));
+    return static_cast<uint32_t>((bytes + 1023) / 1024) + BuiltFilesAllowanceKb;
+}
+
 }  // namespace
 
 int TScriptOps::SetHelpDirectory(TScript& s)
@@ -80,16 +99,29 @@ int TScriptOps::RegisterUninstaller(TScript& s)
 {
     const std::wstring displayName =
         std::wstring(Product::Maker) + L" " + Product::Name + L" v" + Product::Version;
-    const std::wstring command = QuotePath(CombinePath(Shared.InstallDir, UninstallerName)) + L" " +
-                                 QuotePath(CombinePath(Shared.InstallDir, UninstallLogName));
+    const std::wstring uninstaller = CombinePath(Shared.InstallDir, UninstallerName);
+    const std::wstring log = QuotePath(CombinePath(Shared.InstallDir, UninstallLogName));
+    const std::wstring command = QuotePath(uninstaller) + L" " + log;
     const std::wstring key = UninstallKey();
+    const HKEY root = HKEY_LOCAL_MACHINE;
     int result = 0;
-    if (!RegCreateKeyPath(HKEY_LOCAL_MACHINE, key))
+    if (!RegCreateKeyPath(root, key))
         result = -1;
-    else if (!RegWriteStr(HKEY_LOCAL_MACHINE, key, L"DisplayName", displayName))
+    else if (!RegWriteStr(root, key, L"DisplayName", displayName))
         result = -2;
-    else if (!RegWriteStr(HKEY_LOCAL_MACHINE, key, L"UninstallString", command))
+    else if (!RegWriteStr(root, key, L"UninstallString", command))
         result = -3;
+    // The rest of the Programs and Features entry; the uninstall record
+    // removes the whole key, so nothing here needs its own undo.
+    else if (!RegWriteStr(root, key, L"QuietUninstallString", QuotePath(uninstaller) + L" /SILENT " + log) ||
+             !RegWriteStr(root, key, L"DisplayVersion", Product::Version) ||
+             !RegWriteStr(root, key, L"Publisher", Product::Maker) ||
+             !RegWriteStr(root, key, L"InstallLocation", Shared.InstallDir) ||
+             !RegWriteStr(root, key, L"DisplayIcon", uninstaller) ||
+             !RegWriteInt(root, key, L"NoModify", 1) || !RegWriteInt(root, key, L"NoRepair", 1) ||
+             !RegWriteInt(root, key, L"EstimatedSize", EstimatedSizeKb()) ||
+             !RegWriteStr(root, key, L"URLInfoAbout", Product::ProductUrl))
+        result = -4;
     Log(s) = std::wstring(L"Registering Uninstall: ") + UninstallerName + (result == 0 ? sfSuccess : sfFail);
     return result;
 }

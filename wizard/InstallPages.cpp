@@ -5,11 +5,13 @@
 #include <shlobj.h>
 
 #include <cwchar>
+#include <vector>
 
 #include "catalogue/Catalogue.h"
 #include "script/Script.h"
 #include "support/SharedState.h"
 #include "support/Utils.h"
+#include "wizard/Choices.h"
 #include "wizard/Pages.h"
 #include "wizard/WizardIds.h"
 
@@ -62,40 +64,9 @@ int TPageSelectDirectory::Show()
     return 1;
 }
 
-void TPageSelectDirectory::ReadPreviousPath()
-{
-    if (!RegReadStr(HKEY_LOCAL_MACHINE, Product::RegKey, Product::ValRootDir, FPrevInstallPath))
-        FPrevInstallPath.clear();
-}
+void TPageSelectDirectory::ReadPreviousPath() { FPrevInstallPath = ReadPreviousRootDir(); }
 
-void TPageSelectDirectory::ProposeDirectory()
-{
-    std::wstring parent;
-    for (const TBorlandProduct& ide : IdeCatalogue) {
-        if (!ide.Selected)
-            continue;
-        parent = ide.RootDir;
-        if (!parent.empty() && parent.back() == L'\\')
-            parent.pop_back();
-        const size_t cut = parent.rfind(L'\\');
-        if (cut != std::wstring::npos)
-            parent.resize(cut);
-        break;
-    }
-    if (!FPrevInstallPath.empty()) {
-        Directory = FPrevInstallPath;
-        return;
-    }
-    if (parent.empty() &&
-        !RegReadStr(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir", parent))
-        parent.clear();
-    if (!parent.empty()) {
-        if (parent.back() != L'\\')
-            parent += L'\\';
-        parent += Product::DefaultFolder;
-    }
-    Directory = parent;
-}
+void TPageSelectDirectory::ProposeDirectory() { Directory = ::ProposeDirectory(FPrevInstallPath); }
 
 void TPageSelectDirectory::ShowDirectory()
 {
@@ -223,6 +194,32 @@ int TPageReadyForInstall::Show()
     return 1;
 }
 
+static std::wstring RunningIdesQuestion(const std::wstring& list)
+{
+    return L"Please close these programs before the installation starts:\r\n\r\n" + list +
+           L"\r\nTry Again checks again, Continue installs anyway, Cancel returns to the summary.";
+}
+
+bool TPageReadyForInstall::CanLeave()
+{
+    // A running IDE keeps its packages open and writes its settings back
+    // when it closes, over what the script registers.
+    for (;;) {
+        const std::vector<TRunningIde> running = FindRunningIdes(Shared.InstallVersions);
+        if (running.empty())
+            return true;
+        const std::wstring text = RunningIdesQuestion(DescribeRunningIdes(running));
+        switch (MessageBoxW(DlgHandle, text.c_str(), L"Install", MB_CANCELTRYCONTINUE | MB_ICONWARNING)) {
+        case IDTRYAGAIN:
+            continue;
+        case IDCONTINUE:
+            return true;
+        default:
+            return false;
+        }
+    }
+}
+
 int TPageReadyForInstall::Hide()
 {
     SetItemText(IDC_NEXT, L"&Next >");
@@ -319,20 +316,4 @@ int TPageFinish::Show()
     SetItemText(IDC_TEXT, L"Setup has finished installing " + ProductSuffix() + L"\r\n\r\nClick Finish to exit Setup.");
     SetItemText(IDCANCEL, L"Finish");
     return SaveInstallInfo() ? 1 : 0;
-}
-
-bool TPageFinish::SaveInstallInfo()
-{
-    const HKEY root = HKEY_LOCAL_MACHINE;
-    const wchar_t* key = Product::RegKey;
-    wchar_t date[80] = {};
-    if (GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 80) == 0)
-        date[0] = L'\0';
-    return RegWriteInt(root, key, Product::ValInstallVersions, Shared.InstallVersions) &&
-           RegWriteInt(root, key, Product::ValInstallItems, Shared.InstallItems) &&
-           RegWriteStr(root, key, Product::ValRootDir, Shared.InstallDir) &&
-           RegWriteStr(root, key, Product::ValVersion, Product::Version) &&
-           RegWriteStr(root, key, Product::ValType, Product::Edition) &&
-           RegWriteStr(root, key, Product::ValInstallDate, date) &&
-           RegWriteInt(root, key, Product::ValCustomizeItems, Shared.CustomizeItems);
 }

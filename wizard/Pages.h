@@ -82,6 +82,8 @@ class TPageReadyForInstall : public TPage {
 public:
     int Show() override;
     int Hide() override;
+    // Start waits while a chosen IDE runs, unless the user goes on anyway.
+    bool CanLeave() override;
 };
 
 class TPageProgress : public TPage {
@@ -108,6 +110,4 @@ class TPageFinish : public TPage {
 public:
     int Show() override;
     int Hide() override { return 1; }
-    // The product key's seven values; stops at the first failed write.
-    static bool SaveInstallInfo();
 };

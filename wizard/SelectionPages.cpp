@@ -2,6 +2,7 @@
 #include "catalogue/Catalogue.h"
 #include "support/SharedState.h"
 #include "support/Utils.h"
+#include "wizard/Choices.h"
 #include "wizard/Pages.h"
 #include "wizard/WizardIds.h"
 
@@ -53,9 +54,7 @@ int TPageSelectDelphi::Show()
         CLB = std::make_unique<TtwkCheckListBox>(Item(IDC_VERSIONS));
         CLB->OnCheckClick = [this](TtwkCheckListBox* sender) { CheckClick(sender); };
         ReadPreviousInstall();
-        uint32_t customize = 0;
-        if (RegReadInt(HKEY_LOCAL_MACHINE, Product::RegKey, Product::ValCustomizeItems, customize))
-            Shared.CustomizeItems = customize;
+        ReadCustomizeItems();
         FFirstShow = false;
     }
 
@@ -85,49 +84,20 @@ int TPageSelectDelphi::Show()
 
 void TPageSelectDelphi::ReadPreviousInstall()
 {
-    uint32_t value = 0;
-    FPrevInstallSelected =
-        RegReadInt(HKEY_LOCAL_MACHINE, Product::RegKey, Product::ValInstallVersions, value) ? static_cast<int32_t>(value) : 0;
-    if (!RegReadStr(HKEY_LOCAL_MACHINE, Product::RegKey, Product::ValVersion, FPrevVersion))
-        FPrevVersion.clear();
-    value = 0;
-    FPrevInstallItems =
-        RegReadInt(HKEY_LOCAL_MACHINE, Product::RegKey, Product::ValInstallItems, value) ? static_cast<int32_t>(value) : 0;
-
-    DetectInstalledIdes();
-
-    for (TBorlandProduct& ide : IdeCatalogue) {
-        if (FPrevInstallSelected > 0)
-            ide.Selected = ide.Exists && static_cast<int32_t>(ide.InternalId & FPrevInstallSelected) > 0;
-        else
-            ide.Selected = ide.Exists;
-    }
-
-    for (TCustomizeItem& row : CustomizeList) {
-        const TBorlandProduct* ide = IdeByInternalId(row.IdeMask);
-        if (FPrevInstallItems > 0) {
-            if (static_cast<int32_t>(FPrevInstallItems & row.ItemBit) > 0)
-                row.Checked = !ide || ide->Exists;
-        } else {
-            row.Checked = !ide || ide->Selected;
-        }
-    }
+    const TPreviousInstall previous = ::ReadPreviousInstall();
+    FPrevInstallSelected = previous.Versions;
+    FPrevInstallItems = previous.Items;
+    FPrevVersion = previous.Version;
+    PresetSelection(previous);
 }
 
 int TPageSelectDelphi::Hide()
 {
     ShowItem(IDC_VERSIONS, false);
     ShowItem(IDC_CUSTOMIZE, false);
-    Shared.InstallVersions = 0;
-    Shared.InstallItems = 0;
-    for (int i = 0; i < CustomizeCount; ++i) {
-        TCustomizeItem& row = CustomizeList[i];
-        row.Checked = CLB->GetChecked(i);
-        if (row.Checked) {
-            Shared.InstallItems |= row.ItemBit;
-            Shared.InstallVersions |= row.IdeMask;
-        }
-    }
+    for (int i = 0; i < CustomizeCount; ++i)
+        CustomizeList[i].Checked = CLB->GetChecked(i);
+    ComputeMasks();
     return 1;
 }
 

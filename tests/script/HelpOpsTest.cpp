@@ -118,6 +118,26 @@ TEST_CASE("RegisterUninstaller writes the entry and quotes only paths with blank
         CHECK(ReadMachineValue(UninstallKey(), L"DisplayName") == L"Tarnwick Orvane library v4.07");
         CHECK(ReadMachineValue(UninstallKey(), L"UninstallString") ==
               Shared.InstallDir + L"\\untwk.exe " + Shared.InstallDir + L"\\uninst.log");
+        CHECK(ReadMachineValue(UninstallKey(), L"QuietUninstallString") ==
+              Shared.InstallDir + L"\\untwk.exe /SILENT " + Shared.InstallDir + L"\\uninst.log");
+        // The Programs and Features entry.
+        CHECK(ReadMachineValue(UninstallKey(), L"DisplayVersion") == L"4.07");
+        CHECK(ReadMachineValue(UninstallKey(), L"Publisher") == L"Tarnwick");
+        CHECK(ReadMachineValue(UninstallKey(), L"InstallLocation") == Shared.InstallDir);
+        CHECK(ReadMachineValue(UninstallKey(), L"DisplayIcon") == Shared.InstallDir + L"\\untwk.exe");
+        CHECK(ReadMachineValue(UninstallKey(), L"URLInfoAbout") == Product::ProductUrl);
+        for (const wchar_t* flag : {L"NoModify", L"NoRepair"}) {
+            DWORD type = 0, data = 0, size = sizeof data;
+            CHECK(RegGetValueW(HKEY_LOCAL_MACHINE, UninstallKey().c_str(), flag, RRF_RT_ANY, &type, &data, &size) ==
+                  ERROR_SUCCESS);
+            CHECK((type == REG_DWORD && data == 1));
+        }
+        // Kilobytes: this program's payload (four stand-in tools and a text)
+        // above the allowance for built packages, far below its byte count.
+        uint32_t size = 0;
+        CHECK(RegReadInt(HKEY_LOCAL_MACHINE, UninstallKey(), L"EstimatedSize", size));
+        CHECK(size > 2048 + 4);
+        CHECK(size < 2048 + 20000);
     }
     SUBCASE("with blanks")
     {
@@ -125,6 +145,9 @@ TEST_CASE("RegisterUninstaller writes the entry and quotes only paths with blank
         CHECK(RunItem(item).Result == 0);
         CHECK(ReadMachineValue(UninstallKey(), L"UninstallString") ==
               L"\"" + Shared.InstallDir + L"\\untwk.exe\" \"" + Shared.InstallDir + L"\\uninst.log\"");
+        CHECK(ReadMachineValue(UninstallKey(), L"QuietUninstallString") ==
+              L"\"" + Shared.InstallDir + L"\\untwk.exe\" /SILENT \"" + Shared.InstallDir + L"\\uninst.log\"");
+        CHECK(ReadMachineValue(UninstallKey(), L"DisplayIcon") == Shared.InstallDir + L"\\untwk.exe");
     }
 }
 
