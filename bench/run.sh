@@ -56,7 +56,7 @@ for f in setup.exe untwk.exe qzlabout.dll; do
   row "size $f (bytes)" "$(size "$dist32/$f")" "$dialog32" "$(ratio "$(size "$dist32/$f")" "$dialog32")"
 done
 overhead=$(($(size "$dist32/setup.exe") - payload))
-row "size setup.exe less payload $payload" "$overhead" "$dialog32" "$(ratio "$overhead" "$dialog32")"
+row "setup.exe less $payload payload bytes" "$overhead" "$dialog32" "$(ratio "$overhead" "$dialog32")"
 
 # ---- Start to the first page ----------------------------------------------------
 # One start of each first, so that no program pays for a cold file cache.
@@ -95,9 +95,12 @@ row "extract /X, $files files (ms)" "$(med extract)" "$(med copy)" "$(ratio "$(m
 # ---- Full installation into every IDE version, and its removal ---------------------
 # Every catalogue entry with a selection row: all but C++Builder 3 (0x8).
 versions=0xFFFFFF7
+ides=Delphi3,Delphi4,Delphi5,CBuilder4,CBuilder5,Delphi6,CBuilder6,Delphi7,Delphi9,BDS2006,Delphi2007
+ides=$ides,BDS2009,BDS2010,RADStudio8,RADStudio9,RADStudio10,RADStudio11,RADStudio12,RADStudio14
+ides=$ides,RADStudio15,RADStudio16,RADStudio17,RADStudio18,RADStudio19,RADStudio20,RADStudio21,RADStudio22
 wine "$bin\\qz_headless.exe" --make-ides 'C:\qzbench\ides' --versions $versions </dev/null >>"$log" 2>&1
 for i in $(seq "$reps"); do
-  line=$(measure run "$bin\\qz_headless.exe" --dir 'C:\qzbench\Orvane' --versions $versions --items all)
+  line=$(measure run "$bin\\setup.exe" /VERYSILENT '/DIR=C:\qzbench\Orvane' "/IDES=$ides" /ITEMS=help,delphi-demos,cpp-demos)
   [ "$(field "$line" exit)" = 0 ] || echo "installation $i: $line" >&2
   wall=$(field "$line" wall_ms) compile=$(field "$line" compile_ms)
   sample install "$wall"
@@ -106,21 +109,26 @@ for i in $(seq "$reps"); do
   sample install.share "$(awk -v w="$wall" -v c="$compile" 'BEGIN { printf "%.3f\n", (w - c) / w }')"
   sample install.peak "$(field "$line" peak_ws_kb)"
   sample install.runs "$(field "$line" compile_runs)"
-  line=$(measure run "$bin\\qz_headless.exe" --uninstall 'C:\qzbench\Orvane\uninst.log')
+  # The installed untwk, as the uninstall entry starts it, without dialog.
+  line=$(measure run 'C:\qzbench\Orvane\untwk.exe' /SILENT 'C:\qzbench\Orvane\uninst.log')
   [ "$(field "$line" exit)" = 0 ] || echo "removal $i: $line" >&2
   sample remove "$(field "$line" wall_ms)"
+  # untwk.exe and its folder go once untwk has ended: wait for them, so
+  # that the next installation does not race that clean-up.
+  n=0
+  while [ -e "$drive/Orvane" ] && [ $n -lt 200 ]; do sleep 0.1; n=$((n + 1)); done
   [ ! -e "$drive/Orvane" ] || echo "removal $i left $(find "$drive/Orvane" | wc -l) entries" >&2
 done
-row "full installation, 27 IDEs (ms)" "$(med install)" "$(med copy)" "$(ratio "$(med install)" "$(med copy)")"
+row "setup /VERYSILENT, 27 IDEs (ms)" "$(med install)" "$(med copy)" "$(ratio "$(med install)" "$(med copy)")"
 row "  in $(med install.runs) stand-in compiler runs (ms)" "$(med install.compile)" "$(med install)" "$(ratio "$(med install.compile)" "$(med install)")"
 row "  outside the compilers (ms; share)" "$(med install.outside)" "$(med install)" "$(med install.share)"
-row "removal without dialog (ms)" "$(med remove)" "$(med copy)" "$(ratio "$(med remove)" "$(med copy)")"
+row "untwk /SILENT (ms)" "$(med remove)" "$(med copy)" "$(ratio "$(med remove)" "$(med copy)")"
 
 # ---- Peak working sets --------------------------------------------------------------
 row "peak working set, setup /X (KB)" "$(med extract.peak)" "$(med copy.peak)" "$(ratio "$(med extract.peak)" "$(med copy.peak)")"
-row "peak working set, installation (KB)" "$(med install.peak)" "$(med copy.peak)" "$(ratio "$(med install.peak)" "$(med copy.peak)")"
+row "peak working set, setup /VERYSILENT (KB)" "$(med install.peak)" "$(med copy.peak)" "$(ratio "$(med install.peak)" "$(med copy.peak)")"
 
 # ---- Table ----------------------------------------------------------------------------
-echo "Orvane setup benchmarks: $reps repetitions, medians; $(nproc) cores, $(wine --version), x86_64 twins"
+echo "Orvane setup benchmarks: $reps repetitions, medians; $(grep -m1 "model name" /proc/cpuinfo | cut -d: -f2 | sed "s/^ //"), $(nproc) cores, $(wine --version 2>/dev/null), x86_64 twins"
 printf '%-44s %12s %12s %8s\n' "measure" "figure" "baseline" "ratio"
 printf '%s' "$rows"
