@@ -1,6 +1,7 @@
 #!/bin/sh
 # Benchmarks of the installer system: builds what it needs, starts a private
-# Wine session, measures every figure side by side in it and prints a table.
+# Wine session, measures every figure side by side in it and prints a table
+# (bench/README.md explains each row).
 #   sh bench/run.sh [build folder]      (default build/bench)
 # QZ_BENCH_REPS sets the repetitions (default 5); figures are medians.
 set -eu
@@ -129,6 +130,7 @@ row "peak working set, setup /X (KB)" "$(med extract.peak)" "$(med copy.peak)" "
 row "peak working set, setup /VERYSILENT (KB)" "$(med install.peak)" "$(med copy.peak)" "$(ratio "$(med install.peak)" "$(med copy.peak)")"
 
 # ---- Table ----------------------------------------------------------------------------
-echo "Orvane setup benchmarks: $reps repetitions, medians; $(grep -m1 "model name" /proc/cpuinfo | cut -d: -f2 | sed "s/^ //"), $(nproc) cores, $(wine --version 2>/dev/null), x86_64 twins"
+echo "Orvane setup benchmarks: $reps repetitions, medians; x86_64 twins under $(wine --version 2>/dev/null)"
+echo "$(grep -m1 "model name" /proc/cpuinfo | cut -d: -f2 | sed "s/^ //"), $(nproc) cores; load average at the end:$(cut -d' ' -f1-3 /proc/loadavg | sed 's/^/ /')"
 printf '%-44s %12s %12s %8s\n' "measure" "figure" "baseline" "ratio"
 printf '%s' "$rows"
