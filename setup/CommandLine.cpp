@@ -90,6 +90,9 @@ TUnattendedOptions ParseUnattended(const std::vector<std::wstring>& params)
         if (!isFlag && !isOption)
             continue;
         if (isFlag && hasValue) {
+            // Still unattended, so the mistake is reported instead of a wizard waiting for a user.
+            if (name == L"silent" || name == L"verysilent")
+                options.Ui = name == L"silent" ? TSetupUi::Silent : TSetupUi::VerySilent;
             if (options.Error.empty())
                 options.Error = param + L": this switch takes no value";
             continue;
