@@ -58,17 +58,17 @@ done
 shot() { sleep 1; import -window root "$shots/$1.png"; echo "  $1.png"; }
 # Enter presses the focused or default button: Next on pages 1-3, Start on
 # page 4; the progress page moves on by itself; Finish has the focus on page 6.
-shot 1-welcome;   xdotool key --window "$wizard" Return
-shot 2-selection; xdotool key --window "$wizard" Return
-shot 3-directory; xdotool key --window "$wizard" Return
-shot 4-ready;     xdotool key --window "$wizard" Return
+shot 1-welcome;   xdotool key --window "$wizard" Return 2>/dev/null
+shot 2-selection; xdotool key --window "$wizard" Return 2>/dev/null
+shot 3-directory; xdotool key --window "$wizard" Return 2>/dev/null
+shot 4-ready;     xdotool key --window "$wizard" Return 2>/dev/null
 for i in $(seq 1 300); do
   [ -s "$WINEPREFIX/drive_c/Program Files/Orvane/uninst.log" ] && \
     xdotool search --name '^Installation Wizard for' >/dev/null 2>&1 && \
     wine reg query 'HKLM\Software\Tarnwick\Orvane library' /v InstallDate >/dev/null 2>&1 && break
   sleep 0.5
 done
-shot 6-finish;    xdotool key --window "$wizard" Return
+shot 6-finish;    xdotool key --window "$wizard" Return 2>/dev/null
 wait "$pid" || true
 
 installed="$WINEPREFIX/drive_c/Program Files/Orvane"
