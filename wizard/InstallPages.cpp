@@ -197,7 +197,7 @@ int TPageReadyForInstall::Show()
 static std::wstring RunningIdesQuestion(const std::wstring& list)
 {
     return L"Please close these programs before the installation starts:\r\n\r\n" + list +
-           L"\r\nTry Again checks again, Continue installs anyway, Cancel returns to the summary.";
+           L"\r\nRetry checks again, Ignore installs anyway, Abort returns to the summary.";
 }
 
 bool TPageReadyForInstall::CanLeave()
@@ -209,10 +209,10 @@ bool TPageReadyForInstall::CanLeave()
         if (running.empty())
             return true;
         const std::wstring text = RunningIdesQuestion(DescribeRunningIdes(running));
-        switch (MessageBoxW(DlgHandle, text.c_str(), L"Install", MB_CANCELTRYCONTINUE | MB_ICONWARNING)) {
-        case IDTRYAGAIN:
+        switch (MessageBoxW(DlgHandle, text.c_str(), L"Install", MB_ABORTRETRYIGNORE | MB_ICONWARNING)) {
+        case IDRETRY:
             continue;
-        case IDCONTINUE:
+        case IDIGNORE:
             return true;
         default:
             return false;

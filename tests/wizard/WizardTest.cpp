@@ -4,6 +4,8 @@
 #include "catalogue/Catalogue.h"
 #include "support/SharedState.h"
 #include "support/Utils.h"
+
+#include <tlhelp32.h>
 #include "tests/wizard/WizardDriver.h"
 #include "wizard/WizardIds.h"
 
@@ -459,5 +461,97 @@ TEST_CASE("a whole installation through the wizard, then the next start presets 
         wizard.Click(IDC_NEXT);
         CHECK(wizard.Text(IDC_DIRECTORY) == installDir);
     }
+    ForgetPreviousInstall();
+}
+
+namespace {
+const TScriptItem QuietScript[] = {
+    {opCreateFolder, L"Source", 0, 3, nullptr, nullptr, 0, 0, nullptr},
+};
+
+// A new process shows in a snapshot with its program name only once it has
+// started; wait for that so the check does not race the start.
+void WaitUntilListed(DWORD processId)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+            if (entry.th32ProcessID == processId && entry.szExeFile[0] != L'\0')
+                return;
+        Sleep(50);
+    }
+}
+
+// The idle program started as the XE2 fake's bds.exe.
+class TRunningBds {
+public:
+    explicit TRunningBds(const std::wstring& path)
+    {
+        REQUIRE(CopyFileW(BinPath(L"qz_idle_ide.exe").c_str(), path.c_str(), FALSE));
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION raw = {};
+        std::wstring line = L"\"" + path + L"\"";
+        REQUIRE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &raw));
+        FProcess.Take(raw);
+        WaitUntilListed(FProcess.ProcessId);
+    }
+    ~TRunningBds() { End(); }
+    void End()
+    {
+        if (!FProcess.Process)
+            return;
+        TerminateProcess(FProcess.Process.Get(), 0);
+        WaitForSingleObject(FProcess.Process.Get(), 5000);
+        FProcess.Process.Reset();
+        FProcess.Thread.Reset();
+    }
+
+private:
+    TProcessInfo FProcess;
+};
+}  // namespace
+
+TEST_CASE("Start waits for a running chosen IDE: Abort stays, Retry after it closed goes on")
+{
+    ForgetPreviousInstall();
+    TFakeIdes ides;
+    TScratchDir target(L"target");
+    const std::wstring installDir = target / L"Orvane";
+    TWizardRun wizard(QuietScript, 1);
+    wizard.Click(IDC_NEXT);  // Delphi 7 and XE2 preset
+    wizard.Click(IDC_NEXT);
+    wizard.SetText(IDC_DIRECTORY, installDir);
+    wizard.Click(IDC_NEXT);
+    REQUIRE(wizard.Page() == 4);
+    TRunningBds bds(ides.Root() + L"\\Embarcadero\\Studio\\9.0\\bin\\bds.exe");
+
+    {
+        TBoxWatch cancel(IDABORT);
+        cancel.ScreenshotName = L"9-running-ide";
+        wizard.Click(IDC_NEXT);
+        CHECK(cancel.Seen == 1);
+        CHECK(cancel.Caption == L"Install");
+        CHECK(cancel.Text.find(L"RAD Studio XE2 (") != std::wstring::npos);
+        CHECK(LowerCase(cancel.Text).find(L"\\bin\\bds.exe)") != std::wstring::npos);
+        REQUIRE(wizard.Page() == 4);
+        CHECK(wizard.Text(IDC_NEXT) == L"Start");
+        CHECK_FALSE(DirectoryExists(installDir));
+    }
+    {
+        // Closed while the question is open: one Retry and the script runs.
+        TBoxWatch retry(0, [&](HWND box) {
+            bds.End();
+            PostMessageW(box, WM_COMMAND, IDRETRY, 0);
+        });
+        wizard.Click(IDC_NEXT);
+        CHECK(retry.Seen == 1);
+        CHECK(wizard.Page() == 6);
+        CHECK(DirectoryExists(installDir + L"\\Source"));
+    }
+    TBoxWatch none(IDYES);
+    wizard.Click(IDCANCEL);
     ForgetPreviousInstall();
 }
