@@ -1,0 +1,185 @@
+#include "tests/robustness/RobustEnv.h"
+
+#include "catalogue/Catalogue.h"
+#include "support/Handles.h"
+#include "support/Utils.h"
+#include "tests/harness/FakeIdeSet.h"
+
+TRun RunCaptured(const std::wstring& commandLine, DWORD timeoutMs)
+{
+    TRun run;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readRaw = nullptr;
+    HANDLE writeRaw = nullptr;
+    if (!CreatePipe(&readRaw, &writeRaw, &inherit, 0))
+        return run;
+    TKernelHandle readEnd(readRaw);
+    TKernelHandle writeEnd(writeRaw);
+    SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd.Get();
+    startup.hStdError = writeEnd.Get();
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    std::wstring line = commandLine;
+    PROCESS_INFORMATION raw = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &raw))
+        return run;
+    TProcessInfo process;
+    process.Take(raw);
+    writeEnd = TKernelHandle();  // the child holds the only write end now
+
+    const DWORD start = GetTickCount();
+    char buffer[4096];
+    for (;;) {
+        DWORD available = 0;
+        if (PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+            DWORD read = 0;
+            if (ReadFile(readEnd.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+                run.Output.append(buffer, read);
+            continue;
+        }
+        if (WaitForSingleObject(process.Process.Get(), 20) == WAIT_OBJECT_0) {
+            DWORD read = 0;
+            while (PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+                   ReadFile(readEnd.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+                run.Output.append(buffer, read);
+            GetExitCodeProcess(process.Process.Get(), &run.Exit);
+            return run;
+        }
+        if (GetTickCount() - start > timeoutMs) {
+            TerminateProcess(process.Process.Get(), 1);
+            WaitForSingleObject(process.Process.Get(), 5000);
+            return run;
+        }
+    }
+}
+
+TRun Headless(const std::wstring& arguments)
+{
+    return RunCaptured(QuotePath(BinPath(L"qz_headless.exe")) + L" " + arguments);
+}
+
+TRun InstallInto(const std::wstring& dir, const std::wstring& extra)
+{
+    wchar_t versions[16];
+    swprintf(versions, 16, L"%x", RobustVersions);
+    return Headless(L"--dir " + QuotePath(dir) + L" --versions " + versions + L" --items " + RobustItems +
+                    (extra.empty() ? L"" : L" " + extra));
+}
+
+std::wstring UninstallString()
+{
+    std::wstring text;
+    RegReadStr(HKEY_LOCAL_MACHINE, std::wstring(Product::UninstallRoot) + Product::UninstallKeyName,
+               L"UninstallString", text);
+    return text;
+}
+
+namespace {
+
+// untwk walks from a copy of itself in the temporary folder: its dialog
+// belongs to that copy's process, not to the one started here.
+HWND FindUninstallDialog()
+{
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            wchar_t cls[64] = {};
+            wchar_t title[128] = {};
+            GetClassNameW(window, cls, 64);
+            GetWindowTextW(window, title, 128);
+            if (IsWindowVisible(window) && std::wstring(cls) == L"#32770" &&
+                std::wstring(title) == L"Uninstall for Orvane library v4.07" && GetDlgItem(window, 1000)) {
+                *reinterpret_cast<HWND*>(param) = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Waits for the process and then for what it leaves to finish (the removal of
+// untwk.exe and its folder after it has ended).
+bool EndedWithFolder(const TProcessInfo& process, const std::wstring& folder, DWORD timeoutMs)
+{
+    if (WaitForSingleObject(process.Process.Get(), timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.Process.Get(), 1);
+        return false;
+    }
+    for (DWORD start = GetTickCount(); !folder.empty() && PathExists(folder) && GetTickCount() - start < 10000;)
+        Sleep(50);
+    return true;
+}
+
+bool StartProcess(const std::wstring& commandLine, TProcessInfo& process)
+{
+    std::wstring line = commandLine;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION raw = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &raw))
+        return false;
+    process.Take(raw);
+    return true;
+}
+
+}  // namespace
+
+bool RunUninstaller(const std::wstring& commandLine, const std::wstring& installDir)
+{
+    TProcessInfo process;
+    if (!StartProcess(commandLine, process))
+        return false;
+    HWND dialog = nullptr;
+    for (DWORD start = GetTickCount(); !dialog && GetTickCount() - start < 20000;) {
+        if (WaitForSingleObject(process.Process.Get(), 50) == WAIT_OBJECT_0)
+            return false;
+        dialog = FindUninstallDialog();
+    }
+    if (!dialog) {
+        TerminateProcess(process.Process.Get(), 1);
+        return false;
+    }
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1000)));
+    return EndedWithFolder(process, installDir, 60000);
+}
+
+DWORD RunUninstallerSilent(const std::wstring& commandLine, const std::wstring& installDir)
+{
+    TProcessInfo process;
+    if (!StartProcess(commandLine + L" /SILENT", process))
+        return ~0u;
+    if (!EndedWithFolder(process, installDir, 60000))
+        return ~0u;
+    DWORD exitCode = ~0u;
+    GetExitCodeProcess(process.Process.Get(), &exitCode);
+    return exitCode;
+}
+
+std::wstring TRobustIdes::Root() { return L"C:\\qz-robust-ides"; }
+
+TRobustIdes::TRobustIdes()
+{
+    RemoveFakeIdes(RobustVersions, Root());
+    FMade = MakeFakeIdes(RobustVersions, Root());
+}
+
+TRobustIdes::~TRobustIdes() { RemoveFakeIdes(RobustVersions, Root()); }
+
+void ScrubInstallation(const std::wstring& dir)
+{
+    RemoveTree(dir);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(Product::UninstallRoot) + Product::UninstallKeyName).c_str());
+    RegDeleteKeyTree(HKEY_LOCAL_MACHINE, Product::RegKey);
+    RegRemoveValue(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\Help", L"qzlib.hlp");
+    RegRemoveValue(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\Help", L"qzlib.cnt");
+    DeleteFileW(CombinePath(GetKindDir(1), L"Orvane.ini").c_str());
+    for (const TPackageTarget& target : PackageTargets)
+        if (target.DirKind == 6)
+            DeleteFileW(CombinePath(GetKindDir(6), target.Name).c_str());
+}

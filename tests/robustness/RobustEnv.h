@@ -1,0 +1,55 @@
+// What the robustness tests share: running qz_headless and other programs
+// with their output, the uninstall entry and untwk driven from outside, and
+// the fake IDEs every installation here is made against.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "tests/common/TestEnv.h"
+
+// Delphi 3 (help .cfg), Delphi 7 (.als keywords), BDS 2006 (Help 2
+// registration) and RAD Studio XE2 (Win32 and Win64 branches).
+constexpr uint32_t RobustVersions = 0x1 | 0x100 | 0x400 | 0x8000;
+// The help files (the demo rows only copy more files and cost seconds).
+constexpr const wchar_t* RobustItems = L"help";
+
+struct TRun {
+    DWORD Exit = ~0u;  // ~0u: did not start or did not end in time
+    std::string Output;
+};
+TRun RunCaptured(const std::wstring& commandLine, DWORD timeoutMs = 120000);
+// qz_headless of this build with the given arguments.
+TRun Headless(const std::wstring& arguments);
+// A headless installation of RobustVersions and RobustItems into dir.
+TRun InstallInto(const std::wstring& dir, const std::wstring& extra = L"");
+
+// HKLM ...\Uninstall\qzlLib "UninstallString"; empty when missing.
+std::wstring UninstallString();
+// Starts commandLine (an untwk command), clicks Start in its dialog, waits
+// for it to end and then up to 10 s for installDir to go. False when no
+// dialog came up or untwk did not end.
+bool RunUninstaller(const std::wstring& commandLine, const std::wstring& installDir);
+// The same with "/SILENT" appended: untwk's exit code, ~0u when it did not end.
+DWORD RunUninstallerSilent(const std::wstring& commandLine, const std::wstring& installDir);
+
+// The fake IDEs of RobustVersions below C:\qz-robust-ides for the life of the
+// object (made outside Temp so that pictures of the prefix include them).
+class TRobustIdes {
+public:
+    TRobustIdes();
+    ~TRobustIdes();
+    TRobustIdes(const TRobustIdes&) = delete;
+    TRobustIdes& operator=(const TRobustIdes&) = delete;
+    bool Made() const { return FMade; }
+    static std::wstring Root();
+
+private:
+    bool FMade = false;
+};
+
+// Removes what an installation into dir may have left, whatever state it is
+// in (test-side clean-up before and after a case).
+void ScrubInstallation(const std::wstring& dir);
