@@ -108,6 +108,11 @@ INT_PTR InitWizard(HWND dialog)
                                         backTop.y + 4, extent.cx, extent.cy, dialog, nullptr, instance, nullptr);
     SendMessageW(Wizard.LinkHandle, WM_SETFONT, reinterpret_cast<WPARAM>(Wizard.LinkFont.Get()), FALSE);
 
+    // The text area grows over the page controls below it: kept at the bottom
+    // of the z-order and clipped by its siblings, it never paints over them.
+    SetWindowPos(GetDlgItem(dialog, IDC_TEXT), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+
     SwitchPage(0);
     return 1;
 }

@@ -530,7 +530,7 @@ TEST_CASE("Start waits for a running chosen IDE: Abort stays, Retry after it clo
 
     {
         TBoxWatch cancel(IDABORT);
-        cancel.ScreenshotName = L"9-running-ide";
+        cancel.ScreenshotName = L"10-running-ide";
         wizard.Click(IDC_NEXT);
         CHECK(cancel.Seen == 1);
         CHECK(cancel.Caption == L"Install");
