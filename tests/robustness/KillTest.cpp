@@ -28,6 +28,9 @@ namespace {
 
 const wchar_t* const Parent = L"C:\\qz-robust-kill";
 const wchar_t* const InstallDir = L"C:\\qz-robust-kill\\Orvane library";
+// One Delphi with help files and one IDE with Win32 and Win64 branches: each
+// kind of item at a fraction of the full set's compiler runs.
+constexpr uint32_t KillVersions = 0x100 | 0x8000;
 
 struct TKillPoint {
     const char* What;
@@ -55,17 +58,21 @@ int FindItem(uint16_t typeId, int entry = 0, int from = 0)
 std::vector<TKillPoint> KillPoints()
 {
     const int delphi7 = FindItem(opSelectProduct, 9);
+    const int xe2Win64 = FindItem(opIfFileExists, 16);
     return {
         {"first CreateFolder", FindItem(opCreateFolder)},
+        {"first CopyPayloadFile", FindItem(opCopyPayloadFile)},
         {"RegisterWinHelp", FindItem(opRegisterWinHelp)},
-        {"RunHelpRegistration", FindItem(opRunHelpRegistration)},
+        {"CopyPayloadIfMissing", FindItem(opCopyPayloadIfMissing)},
         {"RegisterUninstaller", FindItem(opRegisterUninstaller)},
-        {"SelectProduct Delphi 3", FindItem(opSelectProduct, 1)},
-        {"CompilePackage Delphi 3", FindItem(opCompilePackage, 1)},
+        {"SelectProduct Delphi 7", delphi7},
+        {"CompilePackage Delphi 7", FindItem(opCompilePackage, 9)},
         {"RegisterPackage Delphi 7", FindItem(opRegisterPackage, 9, delphi7)},
         {"AppendToHelpConfig Delphi 7", FindItem(opAppendToHelpConfig, 9, delphi7)},
-        {"CompilePackage RAD Studio XE2", FindItem(opCompilePackage, 16)},
+        {"MergeFiles Delphi 7", FindItem(opMergeFiles, 9, delphi7)},
+        {"CompilePackage RAD Studio XE2 Win32", FindItem(opCompilePackage, 16)},
         {"AddIdePath RAD Studio XE2", FindItem(opAddIdePath, 16)},
+        {"CompilePackage RAD Studio XE2 Win64", FindItem(opCompilePackage, 16, xe2Win64)},
         {"first DeleteSingleFile of the sources", FindItem(opDeleteSingleFile)},
         {"last item", ScriptItemCount - 1},
     };
@@ -77,14 +84,14 @@ TEST_SUITE("kill")
 {
 TEST_CASE("killed at an item, then installed afresh: as clean, and removable")
 {
-    TRobustIdes ides;
+    TRobustIdes ides(KillVersions);
     REQUIRE(ides.Made());
     ScrubInstallation(InstallDir);
     // The parent is the user's: folders ForceDirectory creates above the
     // installation directory are not logged and stay after a removal.
     REQUIRE(ForceDirectory(Parent) == 0);
     const TSnapshot before = TakeSnapshot();
-    REQUIRE(InstallInto(InstallDir).Exit == 0);
+    REQUIRE(InstallInto(InstallDir, L"", KillVersions).Exit == 0);
     const TSnapshot clean = TakeSnapshot();
     const std::wstring log = CombinePath(InstallDir, L"uninst.log");
     REQUIRE(Headless(L"--uninstall " + QuotePath(log)).Exit == 0);
@@ -93,8 +100,8 @@ TEST_CASE("killed at an item, then installed afresh: as clean, and removable")
     for (const TKillPoint& point : KillPoints()) {
         INFO("killed before item " << point.Index << " (" << std::string(point.What) << ")");
         REQUIRE(point.Index >= 0);
-        CHECK(InstallInto(InstallDir, L"--kill-at " + std::to_wstring(point.Index)).Exit == 3);
-        const TRun fresh = InstallInto(InstallDir);
+        CHECK(InstallInto(InstallDir, L"--kill-at " + std::to_wstring(point.Index), KillVersions).Exit == 3);
+        const TRun fresh = InstallInto(InstallDir, L"", KillVersions);
         INFO(fresh.Output);
         CHECK(fresh.Exit == 0);
         // The text log says "...Already" where the killed run got there first.

@@ -16,7 +16,8 @@ std::vector<std::wstring> DocumentedRemainder()
     return {L"F " + system + L"\\qzl",
             L"F " + ides + L"\\IDE 1\\Help\\delphi3.gid",
             L"F " + ides + L"\\IDE 9\\Help\\d7.gid",
-            L"F " + ides + L"\\IDE 9\\Help\\d7.als"};
+            L"F " + ides + L"\\IDE 9\\Help\\d7.als",
+            L"K HKLM\\Software\\Microsoft\\Windows\\Help"};
 }
 
 std::vector<std::wstring> FolderNames(const std::wstring& folder)

@@ -13,6 +13,10 @@
 //   <IDE>\Help\*.als
 //        the keyword file the installation merges its keywords into:
 //        MergeFiles items are not logged, so the merged keywords stay.
+//   HKLM\Software\Microsoft\Windows\Help (the key, not its values)
+//        Windows' own WinHelp key, which every Windows has; a young Wine
+//        prefix lacks it until RegisterWinHelp writes the first value, and
+//        the undo removes only the values it wrote.
 #pragma once
 
 #include <string>

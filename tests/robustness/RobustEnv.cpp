@@ -63,11 +63,11 @@ TRun Headless(const std::wstring& arguments)
     return RunCaptured(QuotePath(BinPath(L"qz_headless.exe")) + L" " + arguments);
 }
 
-TRun InstallInto(const std::wstring& dir, const std::wstring& extra)
+TRun InstallInto(const std::wstring& dir, const std::wstring& extra, uint32_t versions)
 {
-    wchar_t versions[16];
-    swprintf(versions, 16, L"%x", RobustVersions);
-    return Headless(L"--dir " + QuotePath(dir) + L" --versions " + versions + L" --items " + RobustItems +
+    wchar_t mask[16];
+    swprintf(mask, 16, L"%x", versions);
+    return Headless(L"--dir " + QuotePath(dir) + L" --versions " + mask + L" --items " + RobustItems +
                     (extra.empty() ? L"" : L" " + extra));
 }
 
@@ -163,13 +163,13 @@ DWORD RunUninstallerSilent(const std::wstring& commandLine, const std::wstring& 
 
 std::wstring TRobustIdes::Root() { return L"C:\\qz-robust-ides"; }
 
-TRobustIdes::TRobustIdes()
+TRobustIdes::TRobustIdes(uint32_t versions) : FVersions(versions)
 {
-    RemoveFakeIdes(RobustVersions, Root());
-    FMade = MakeFakeIdes(RobustVersions, Root());
+    RemoveFakeIdes(FVersions, Root());
+    FMade = MakeFakeIdes(FVersions, Root());
 }
 
-TRobustIdes::~TRobustIdes() { RemoveFakeIdes(RobustVersions, Root()); }
+TRobustIdes::~TRobustIdes() { RemoveFakeIdes(FVersions, Root()); }
 
 void ScrubInstallation(const std::wstring& dir)
 {

@@ -23,8 +23,8 @@ struct TRun {
 TRun RunCaptured(const std::wstring& commandLine, DWORD timeoutMs = 120000);
 // qz_headless of this build with the given arguments.
 TRun Headless(const std::wstring& arguments);
-// A headless installation of RobustVersions and RobustItems into dir.
-TRun InstallInto(const std::wstring& dir, const std::wstring& extra = L"");
+// A headless installation of versions and RobustItems into dir.
+TRun InstallInto(const std::wstring& dir, const std::wstring& extra = L"", uint32_t versions = RobustVersions);
 
 // HKLM ...\Uninstall\qzlLib "UninstallString"; empty when missing.
 std::wstring UninstallString();
@@ -35,11 +35,11 @@ bool RunUninstaller(const std::wstring& commandLine, const std::wstring& install
 // The same with "/SILENT" appended: untwk's exit code, ~0u when it did not end.
 DWORD RunUninstallerSilent(const std::wstring& commandLine, const std::wstring& installDir);
 
-// The fake IDEs of RobustVersions below C:\qz-robust-ides for the life of the
+// The fake IDEs of versions below C:\qz-robust-ides for the life of the
 // object (made outside Temp so that pictures of the prefix include them).
 class TRobustIdes {
 public:
-    TRobustIdes();
+    explicit TRobustIdes(uint32_t versions = RobustVersions);
     ~TRobustIdes();
     TRobustIdes(const TRobustIdes&) = delete;
     TRobustIdes& operator=(const TRobustIdes&) = delete;
@@ -47,6 +47,7 @@ public:
     static std::wstring Root();
 
 private:
+    uint32_t FVersions;
     bool FMade = false;
 };
 

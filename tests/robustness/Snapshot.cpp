@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <utility>
 
 #include "support/Handles.h"
 #include "support/Utils.h"
@@ -39,46 +40,82 @@ bool EndsWithNoCase(const std::wstring& text, const std::wstring& suffix)
                                 suffix.c_str(), static_cast<int>(suffix.size()), TRUE) == CSTR_EQUAL;
 }
 
-void AddKey(HKEY parent, const std::wstring& name, const std::wstring& path, TSnapshot& shot)
-{
-    for (const wchar_t* skipped : {L"HKLM\\Software\\Wine", L"HKCU\\Software\\Wine", L"HKCU\\Software\\QzTest"})
-        if (CompareStringOrdinal(path.c_str(), -1, skipped, -1, TRUE) == CSTR_EQUAL)
-            return;
-    HKEY raw = nullptr;
-    if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) {
-        shot.Entries[L"K " + path] = "unreadable";
-        return;
-    }
-    TRegKey key(raw);
-    shot.Entries[L"K " + path] = "";
-    std::vector<wchar_t> valueName(16384);
-    std::vector<uint8_t> data(1 << 16);
-    for (DWORD i = 0;; ++i) {
-        DWORD nameSize = static_cast<DWORD>(valueName.size());
-        DWORD dataSize = static_cast<DWORD>(data.size());
-        DWORD type = 0;
-        const LONG rc = RegEnumValueW(key.Get(), i, valueName.data(), &nameSize, nullptr, &type, data.data(), &dataSize);
-        if (rc == ERROR_MORE_DATA) {
-            data.resize(data.size() * 4);
-            --i;
-            continue;
+// Values of earlier pictures by key: a key whose write time and value count
+// are unchanged holds the same values (setting or deleting one updates it).
+struct TCachedKey {
+    uint64_t Written = 0;
+    DWORD ValueCount = 0;
+    std::vector<std::pair<std::wstring, std::string>> Values;
+};
+std::map<std::wstring, TCachedKey> KeyCache;
+
+struct TKeyWalk {
+    TSnapshot& Shot;
+    std::vector<wchar_t> Name = std::vector<wchar_t>(16384);
+    std::vector<uint8_t> Data = std::vector<uint8_t>(1 << 16);
+
+    void Values(HKEY key, const std::wstring& path, TCachedKey& cached)
+    {
+        cached.Values.clear();
+        for (DWORD i = 0;; ++i) {
+            DWORD nameSize = static_cast<DWORD>(Name.size());
+            DWORD dataSize = static_cast<DWORD>(Data.size());
+            DWORD type = 0;
+            const LONG rc = RegEnumValueW(key, i, Name.data(), &nameSize, nullptr, &type, Data.data(), &dataSize);
+            if (rc == ERROR_MORE_DATA) {
+                Data.resize(Data.size() * 4);
+                --i;
+                continue;
+            }
+            if (rc != ERROR_SUCCESS)
+                break;
+            cached.Values.emplace_back(L"V " + path + L"|" + std::wstring(Name.data(), nameSize),
+                                       Digest(type, Fnv(Data.data(), dataSize)));
         }
-        if (rc != ERROR_SUCCESS)
-            break;
-        shot.Entries[L"V " + path + L"|" + std::wstring(valueName.data(), nameSize)] =
-            Digest(type, Fnv(data.data(), dataSize));
     }
-    std::vector<std::wstring> subKeys;
-    for (DWORD i = 0;; ++i) {
-        DWORD nameSize = static_cast<DWORD>(valueName.size());
-        if (RegEnumKeyExW(key.Get(), i, valueName.data(), &nameSize, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        subKeys.emplace_back(valueName.data(), nameSize);
+
+    void Key(HKEY parent, const std::wstring& name, const std::wstring& path)
+    {
+        for (const wchar_t* skipped :
+             {L"HKLM\\Software\\Wine", L"HKCU\\Software\\Wine", L"HKCU\\Software\\QzTest", L"HKLM\\Software\\Classes",
+              L"HKLM\\Software\\Wow6432Node\\Classes",
+              L"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards",
+              L"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards"})
+            if (CompareStringOrdinal(path.c_str(), -1, skipped, -1, TRUE) == CSTR_EQUAL)
+                return;
+        HKEY raw = nullptr;
+        if (RegOpenKeyExW(parent, name.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) {
+            Shot.Entries[L"K " + path] = "unreadable";
+            return;
+        }
+        TRegKey key(raw);
+        Shot.Entries[L"K " + path] = "";
+        DWORD valueCount = 0;
+        FILETIME written = {};
+        const bool known = RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                            &valueCount, nullptr, nullptr, nullptr, &written) == ERROR_SUCCESS;
+        const uint64_t stamp = (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+        TCachedKey& cached = KeyCache[path];
+        if (!known || stamp == 0 || cached.Written != stamp || cached.ValueCount != valueCount) {
+            Values(key.Get(), path, cached);
+            cached.Written = known ? stamp : 0;
+            cached.ValueCount = valueCount;
+        }
+        for (const auto& value : cached.Values)
+            Shot.Entries[value.first] = value.second;
+
+        std::vector<std::wstring> subKeys;
+        for (DWORD i = 0;; ++i) {
+            DWORD nameSize = static_cast<DWORD>(Name.size());
+            if (RegEnumKeyExW(key.Get(), i, Name.data(), &nameSize, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            subKeys.emplace_back(Name.data(), nameSize);
+        }
+        for (const std::wstring& sub : subKeys)
+            Key(key.Get(), sub, path + L"\\" + sub);
     }
-    for (const std::wstring& sub : subKeys)
-        AddKey(key.Get(), sub, path + L"\\" + sub, shot);
-}
+};
 
 std::string FileDigest(const std::wstring& path, uint64_t size)
 {
@@ -184,8 +221,9 @@ std::wstring WithoutSlash(std::wstring path)
 TSnapshot TakeSnapshot()
 {
     TSnapshot shot;
-    AddKey(HKEY_LOCAL_MACHINE, L"Software", L"HKLM\\Software", shot);
-    AddKey(HKEY_CURRENT_USER, L"Software", L"HKCU\\Software", shot);
+    TKeyWalk keys{shot};
+    keys.Key(HKEY_LOCAL_MACHINE, L"Software", L"HKLM\\Software");
+    keys.Key(HKEY_CURRENT_USER, L"Software", L"HKCU\\Software");
 
     wchar_t buffer[MAX_PATH];
     GetWindowsDirectoryW(buffer, MAX_PATH);

@@ -5,6 +5,12 @@
 // Left out, because Wine or the test run change them on their own:
 //   HKLM\Software\Wine, HKCU\Software\Wine     Wine's own settings and caches
 //   HKCU\Software\QzTest                        scratch keys of test programs
+//   HKLM\Software\Classes, its WOW64 view       COM registrations Wine finishes
+//                                               lazily in a young prefix (the
+//                                               product registers no classes)
+//   HKLM\Software\...\Windows NT\CurrentVersion\NetworkCards (both views)
+//                                               adapters Wine lists when first
+//                                               asked
 //   C:\windows\*.log, C:\windows\logs, C:\windows\temp, C:\windows\inf\*.pnf
 //                                               Wine's logs and caches
 //   C:\users\<user>\Temp\qz-*                   scratch folders of test programs
