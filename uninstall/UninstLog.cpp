@@ -1,5 +1,7 @@
 #include "uninstall/UninstLog.h"
 
+#include <cstring>
+
 namespace {
 
 uint32_t Get32(const uint8_t* p)
@@ -32,6 +34,10 @@ TLogStep DecodeAt(const uint8_t* data, size_t offset, size_t limit, bool exactEn
     if (size > limit - offset || (exactEnd && size != limit - offset))
         return TLogStep::Damaged;
     if (Get16(data + offset + 14 + textSize) != size)
+        return TLogStep::Damaged;
+    // The engine never writes a NUL into a text; in a path it would cut the
+    // name short for the system (an installation folder read as its parent).
+    if (std::memchr(data + offset + 14, 0, textSize))
         return TLogStep::Damaged;
     record.Id = Get32(data + offset);
     record.Code = Get32(data + offset + 4);

@@ -34,7 +34,8 @@ enum class TLogStep { Record, End, Damaged };
 
 // Reads the record at pos and moves pos past it. Never reads outside
 // [spanBegin, spanEnd): a length field below 16, a text length that disagrees
-// with the record length, or a record reaching outside the span is Damaged.
+// with the record length, a text holding a NUL byte, or a record reaching
+// outside the span is Damaged.
 TLogStep ReadLogRecordForward(const uint8_t* data, size_t spanBegin, size_t spanEnd, size_t& pos,
                               TLogRecord& record);
 // Reads the record that ends at pos and moves pos to its first byte.
