@@ -30,6 +30,9 @@ int ReadForEdit(const std::wstring& path, TFileHandle& file, std::string& conten
     return 0;
 }
 
+// "...Fail" with the system's reason, as the error note and the log show it.
+std::wstring FailWith(DWORD error) { return std::wstring(sfFail) + L". " + SysErrorMessage(error); }
+
 void WriteAt(const TFileHandle& file, LONGLONG offset, const std::string& bytes)
 {
     LARGE_INTEGER position;
@@ -69,7 +72,7 @@ int TScriptOps::CopyPayload(TScript& s, bool overwrite)
         return 0;
     }
     const DWORD error = ExtractPayload(item.Code, target);
-    Log(s) += error == 0 ? sfSuccess : sfFail;
+    Log(s) += error == 0 ? std::wstring(sfSuccess) : FailWith(error);
     return static_cast<int>(error);
 }
 
@@ -140,8 +143,9 @@ int TScriptOps::CopyInstalledFile(TScript& s)
         return errNoProduct;
     Log(s) = L"Copying file: from " + source + L" to " + destination + L" ";
     if (!CopyFileW(source.c_str(), destination.c_str(), FALSE)) {
-        Log(s) += sfFail;
-        return LastError();
+        const int error = LastError();
+        Log(s) += FailWith(static_cast<DWORD>(error));
+        return error;
     }
     Log(s) += sfSuccess;
     return 0;
@@ -194,7 +198,8 @@ int TScriptOps::CopyFiles(TScript& s)
             }
         } while (FindNextFileW(find.Get(), &found));
     }
-    Log(s) = L"Copying file: from " + mask + L" to " + destination + L" " + (result == 0 ? sfSuccess : sfFail);
+    Log(s) = L"Copying file: from " + mask + L" to " + destination + L" " +
+             (result == 0 ? std::wstring(sfSuccess) : FailWith(static_cast<DWORD>(result)));
     return result;
 }
 

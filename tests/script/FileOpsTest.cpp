@@ -62,14 +62,14 @@ TEST_CASE("the payload copy rules: always, only if missing, only if newer")
         const TOutcome outcome = RunItem(MakeItem(opCopyPayloadFile, L"out.txt", plText, 3));
         held.Reset();
         CHECK(outcome.Result == ERROR_SHARING_VIOLATION);
-        CHECK(outcome.Log == L"Copying file: " + target + L"...Fail");
+        CHECK(outcome.Log == L"Copying file: " + target + L"...Fail. " + SysErrorMessage(ERROR_SHARING_VIOLATION));
         CHECK(ReadFileBytes(target) == "keep");
     }
     SUBCASE("a payload identifier without resource is the system's error")
     {
         const TOutcome outcome = RunItem(MakeItem(opCopyPayloadFile, L"out.txt", 999, 3));
         CHECK(outcome.Result == ERROR_RESOURCE_NAME_NOT_FOUND);
-        CHECK(outcome.Log == L"Copying file: " + target + L"...Fail");
+        CHECK(outcome.Log == L"Copying file: " + target + L"...Fail. " + SysErrorMessage(ERROR_RESOURCE_NAME_NOT_FOUND));
     }
     SUBCASE("CopyPayloadIfMissing leaves an existing file or folder alone")
     {
@@ -154,7 +154,7 @@ TEST_CASE("CopyInstalledFile copies to the target record's folder")
     outcome = RunItem(item);
     CHECK(outcome.Result == ERROR_FILE_NOT_FOUND);
     CHECK(outcome.Log == L"Copying file: from " + (dir / L"Delphi3\\absent.dpl") + L" to " +
-                             (dir / L"copy\\qzl30.dpl") + L" ...Fail");
+                             (dir / L"copy\\qzl30.dpl") + L" ...Fail. " + SysErrorMessage(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_CASE("CopyFiles and DeleteFiles move the files a mask matches")
@@ -194,7 +194,7 @@ TEST_CASE("CopyFiles and DeleteFiles move the files a mask matches")
         outcome = RunItem(TwoPathItem(opCopyFiles, L"Source\\*.pas", L"Nowhere\\*.pas"));
         CHECK(outcome.Result == ERROR_PATH_NOT_FOUND);
         CHECK(outcome.Log == L"Copying file: from " + (dir / L"Source\\*.pas") + L" to " +
-                                 (dir / L"Nowhere\\*.pas") + L" ...Fail");
+                                 (dir / L"Nowhere\\*.pas") + L" ...Fail. " + SysErrorMessage(ERROR_PATH_NOT_FOUND));
     }
 }
 
