@@ -46,6 +46,7 @@
 #include "support/Utils.h"
 #include "tests/harness/FakeIdeSet.h"
 #include "uninstall/Deinstall.h"
+#include "wizard/Choices.h"
 
 namespace {
 
@@ -193,23 +194,6 @@ uint32_t Select(const TOptions& options)
     Shared.InstallItems = items;
     Shared.CustomizeItems = options.Customize;
     return options.Versions & ~versions;
-}
-
-// The finish page's seven values.
-bool SaveInstallInfo()
-{
-    const HKEY root = HKEY_LOCAL_MACHINE;
-    const wchar_t* key = Product::RegKey;
-    wchar_t date[80] = {};
-    if (GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 80) == 0)
-        date[0] = L'\0';
-    return RegWriteInt(root, key, Product::ValInstallVersions, Shared.InstallVersions) &&
-           RegWriteInt(root, key, Product::ValInstallItems, Shared.InstallItems) &&
-           RegWriteStr(root, key, Product::ValRootDir, Shared.InstallDir) &&
-           RegWriteStr(root, key, Product::ValVersion, Product::Version) &&
-           RegWriteStr(root, key, Product::ValType, Product::Edition) &&
-           RegWriteStr(root, key, Product::ValInstallDate, date) &&
-           RegWriteInt(root, key, Product::ValCustomizeItems, Shared.CustomizeItems);
 }
 
 int Install(const TOptions& options)
