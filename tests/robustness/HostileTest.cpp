@@ -14,8 +14,9 @@ namespace {
 const wchar_t* const Root = L"C:\\qz-hostile";
 const wchar_t* const InstallDir = L"C:\\qz-hostile\\Orvane lib";
 
-// Another process that keeps path open (cmd's appending output redirection,
-// while "set /p" waits for input that comes when the object goes).
+// Another process that keeps path open: cmd's appending output redirection
+// of "set /p", which writes its prompt "held" there and then waits for input
+// that comes when the object goes.
 class THolder {
 public:
     explicit THolder(const std::wstring& path)
@@ -34,15 +35,25 @@ public:
         startup.hStdInput = readEnd.Get();
         startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
         startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-        std::wstring line = L"cmd.exe /d /c \"set /p held= >> " + QuotePath(path) + L"\"";
+        std::wstring line = L"cmd.exe /d /c \"set /p held=held>> " + QuotePath(path) + L"\"";
         PROCESS_INFORMATION raw = {};
         if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
                             &raw))
             return;
         FProcess.Take(raw);
+        // The probe shares everything, so it never keeps cmd from opening.
         for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(20)) {
-            TFileHandle probe(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            TFileHandle probe(CreateFileW(path.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
             if (!probe && GetLastError() == ERROR_SHARING_VIOLATION) {
+                FHolding = true;
+                return;
+            }
+            char text[64] = {};
+            DWORD read = 0;
+            if (probe && ReadFile(probe.Get(), text, sizeof text - 1, &read, nullptr) &&
+                std::string(text, read).find("held") != std::string::npos) {
                 FHolding = true;
                 return;
             }
