@@ -43,17 +43,6 @@ bool ListHas(const std::wstring& list, const std::wstring& entry)
     return false;
 }
 
-std::vector<TLogRecord> Records(const std::string& log)
-{
-    std::vector<TLogRecord> records;
-    const auto* data = reinterpret_cast<const uint8_t*>(log.data());
-    size_t pos = LogHeaderSize;
-    TLogRecord record;
-    while (ReadLogRecordForward(data, LogHeaderSize, log.size(), pos, record) == TLogStep::Record)
-        records.push_back(record);
-    return records;
-}
-
 std::wstring RecordText(const TLogRecord& record)
 {
     return Utf8ToWide(reinterpret_cast<const char*>(record.Text), record.TextSize);

@@ -14,18 +14,6 @@ std::string Bytes(std::initializer_list<int> values)
     return out;
 }
 
-// The records after the header of an uninstall log.
-std::vector<TLogRecord> Records(const std::string& log)
-{
-    std::vector<TLogRecord> records;
-    const auto* data = reinterpret_cast<const uint8_t*>(log.data());
-    size_t pos = LogHeaderSize;
-    TLogRecord record;
-    while (ReadLogRecordForward(data, LogHeaderSize, log.size(), pos, record) == TLogStep::Record)
-        records.push_back(record);
-    return records;
-}
-
 std::string RecordText(const TLogRecord& record)
 {
     return std::string(reinterpret_cast<const char*>(record.Text), record.TextSize);

@@ -9,6 +9,7 @@
 #include "script/Script.h"
 #include "support/SharedState.h"
 #include "tests/common/TestEnv.h"
+#include "uninstall/UninstLog.h"
 
 // Payload resources of the test program.
 enum : uint32_t {
@@ -56,3 +57,15 @@ bool CopyBuildProgram(const std::wstring& name, const std::wstring& path);
 std::vector<std::wstring> ToolRecord(const std::wstring& toolPath);
 
 std::string Utf8(const std::wstring& text);
+
+// The records after the header of an uninstall log.
+inline std::vector<TLogRecord> Records(const std::string& log)
+{
+    std::vector<TLogRecord> records;
+    const auto* data = reinterpret_cast<const uint8_t*>(log.data());
+    size_t pos = LogHeaderSize;
+    TLogRecord record;
+    while (ReadLogRecordForward(data, LogHeaderSize, log.size(), pos, record) == TLogStep::Record)
+        records.push_back(record);
+    return records;
+}
