@@ -2,6 +2,8 @@
 
 #include "support/Handles.h"
 
+#include <tlhelp32.h>
+
 namespace {
 
 std::wstring EnvPath(const wchar_t* name)
@@ -155,4 +157,19 @@ std::string Narrow(const std::wstring& text)
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
     return out;
+}
+
+// A new process shows in a snapshot with its program name only once it has
+// started; wait for that so the check does not race the start.
+void WaitUntilListed(DWORD processId)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+            if (entry.th32ProcessID == processId && entry.szExeFile[0] != L'\0')
+                return;
+        Sleep(50);
+    }
 }

@@ -56,6 +56,9 @@ bool RemoveTree(const std::wstring& path);  // test-side clean-up, no guards
 DWORD RunProcess(const std::wstring& commandLine, const std::wstring& currentDir = L"",
                  DWORD timeoutMs = 60000);
 
+// Waits until a started process shows in a process snapshot with its name.
+void WaitUntilListed(DWORD processId);
+
 // UTF-8 for doctest messages.
 std::string Narrow(const std::wstring& text);
 

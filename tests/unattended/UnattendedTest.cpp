@@ -75,21 +75,6 @@ private:
     std::vector<int> FEntries;
 };
 
-// A new process shows in a snapshot with its program name only once it has
-// started; wait for that so the check does not race the start.
-void WaitUntilListed(DWORD processId)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32W entry = {};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
-            if (entry.th32ProcessID == processId && entry.szExeFile[0] != L'\0')
-                return;
-        Sleep(50);
-    }
-}
-
 // A copy of the idle program started under an IDE's program name.
 class TRunningProgram {
 public:

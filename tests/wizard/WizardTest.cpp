@@ -469,21 +469,6 @@ const TScriptItem QuietScript[] = {
     {opCreateFolder, L"Source", 0, 3, nullptr, nullptr, 0, 0, nullptr},
 };
 
-// A new process shows in a snapshot with its program name only once it has
-// started; wait for that so the check does not race the start.
-void WaitUntilListed(DWORD processId)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32W entry = {};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
-            if (entry.th32ProcessID == processId && entry.szExeFile[0] != L'\0')
-                return;
-        Sleep(50);
-    }
-}
-
 // The idle program started as the XE2 fake's bds.exe.
 class TRunningBds {
 public:
