@@ -175,6 +175,9 @@ void ScrubInstallation(const std::wstring& dir)
 {
     RemoveTree(dir);
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(Product::UninstallRoot) + Product::UninstallKeyName).c_str());
+    // Through an existing product key, so that an emptied maker key some
+    // other test left behind goes too and every picture starts alike.
+    RegCreateKeyPath(HKEY_LOCAL_MACHINE, Product::RegKey);
     RegDeleteKeyTree(HKEY_LOCAL_MACHINE, Product::RegKey);
     RegRemoveValue(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\Help", L"qzlib.hlp");
     RegRemoveValue(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\Help", L"qzlib.cnt");

@@ -21,7 +21,7 @@ constexpr int RowBuilderDemos = 29;
 const wchar_t* const CancelQuestion = L"Are you sure you want to cancel the install?";
 const wchar_t* const CurrentVersionKey = L"Software\\Microsoft\\Windows\\CurrentVersion";
 
-void ForgetPreviousInstall() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, Product::RegKey); }
+void ForgetPreviousInstall() { RegDeleteKeyTree(HKEY_LOCAL_MACHINE, Product::RegKey); }
 
 // Delphi 7 and RAD Studio XE2 registered below HKCU with their compilers.
 class TFakeIdes {
