@@ -173,3 +173,61 @@ void WaitUntilListed(DWORD processId)
         Sleep(50);
     }
 }
+
+std::vector<std::wstring> ReadUtf16Lines(const std::wstring& path)
+{
+    const std::wstring text = ReadUtf16File(path);
+    std::vector<std::wstring> lines;
+    size_t begin = 0;
+    for (size_t end; (end = text.find(L"\r\n", begin)) != std::wstring::npos; begin = end + 2)
+        lines.push_back(text.substr(begin, end - begin));
+    if (begin < text.size())
+        lines.push_back(text.substr(begin));
+    return lines;
+}
+
+std::wstring RegText(HKEY root, const std::wstring& key, const std::wstring& name)
+{
+    DWORD size = 0;
+    if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return L"<missing>";
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, &text[0], &size) != ERROR_SUCCESS)
+        return L"<missing>";
+    text.resize(wcslen(text.c_str()));
+    return text;
+}
+
+bool RegKeyExists(HKEY root, const std::wstring& key)
+{
+    TRegKey handle;
+    return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, handle.Put()) == ERROR_SUCCESS;
+}
+
+bool SetRegValue(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data, DWORD size)
+{
+    TRegKey handle;
+    return RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, handle.Put(), nullptr) ==
+               ERROR_SUCCESS &&
+           RegSetValueExW(handle.Get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+}
+
+bool SetRegText(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text, DWORD type)
+{
+    return SetRegValue(root, key, name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+TTempRedirect::TTempRedirect(const std::wstring& folder)
+{
+    FOldTmp = EnvPath(L"TMP");
+    FOldTemp = EnvPath(L"TEMP");
+    SetEnvironmentVariableW(L"TMP", folder.c_str());
+    SetEnvironmentVariableW(L"TEMP", folder.c_str());
+}
+
+TTempRedirect::~TTempRedirect()
+{
+    SetEnvironmentVariableW(L"TMP", FOldTmp.empty() ? nullptr : FOldTmp.c_str());
+    SetEnvironmentVariableW(L"TEMP", FOldTemp.empty() ? nullptr : FOldTemp.c_str());
+}

@@ -59,6 +59,42 @@ DWORD RunProcess(const std::wstring& commandLine, const std::wstring& currentDir
 // Waits until a started process shows in a process snapshot with its name.
 void WaitUntilListed(DWORD processId);
 
+// Polls done() every 50 ms for at most timeoutMs; its last answer.
+template <typename TDone>
+bool WaitUntil(TDone done, DWORD timeoutMs)
+{
+    for (const DWORD start = GetTickCount(); !done(); Sleep(50))
+        if (GetTickCount() - start > timeoutMs)
+            return done();
+    return true;
+}
+
+// Lines of a UTF-16 text file split at CR LF (a final, empty part dropped).
+std::vector<std::wstring> ReadUtf16Lines(const std::wstring& path);
+
+// A REG_SZ value as text, or "<missing>" (any other type counts as missing).
+std::wstring RegText(HKEY root, const std::wstring& key, const std::wstring& name);
+bool RegKeyExists(HKEY root, const std::wstring& key);
+// Writes a value of any type, creating the key; false on failure.
+bool SetRegValue(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
+                 DWORD size);
+bool SetRegText(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& text,
+                DWORD type = REG_SZ);
+
+// Points TMP and TEMP of this process, and of the programs it starts, at a
+// folder while the object lives.
+class TTempRedirect {
+public:
+    explicit TTempRedirect(const std::wstring& folder);
+    ~TTempRedirect();
+    TTempRedirect(const TTempRedirect&) = delete;
+    TTempRedirect& operator=(const TTempRedirect&) = delete;
+
+private:
+    std::wstring FOldTmp;
+    std::wstring FOldTemp;
+};
+
 // UTF-8 for doctest messages.
 std::string Narrow(const std::wstring& text);
 
