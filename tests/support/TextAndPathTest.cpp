@@ -22,13 +22,6 @@ struct TStateGuard {
     }
 };
 
-std::wstring EnvVar(const wchar_t* name)
-{
-    wchar_t buffer[MAX_PATH];
-    const DWORD n = GetEnvironmentVariableW(name, buffer, MAX_PATH);
-    return n == 0 || n >= MAX_PATH ? L"" : buffer;
-}
-
 }  // namespace
 
 TEST_CASE("CombinePath joins with exactly the separators it is given")
@@ -60,52 +53,21 @@ TEST_CASE("CombinePath joins with exactly the separators it is given")
 
 TEST_CASE("text positions are 1-based with 0 for not found")
 {
-    SUBCASE("SubTextPos")
-    {
-        CHECK(SubTextPos(L"aaab", L"aab") == 2);
-        CHECK(SubTextPos(L"xaab", L"aab") == 2);
-        CHECK(SubTextPos(L"abc", L"abc") == 1);
-        CHECK(SubTextPos(L"abc", L"c") == 3);
-        CHECK(SubTextPos(L"abc", L"abcd") == 0);
-        CHECK(SubTextPos(L"abc", L"B") == 0);  // case-sensitive
-        CHECK(SubTextPos(L"", L"a") == 0);
-        CHECK(SubTextPos(L"abc", L"") == 0);
-    }
-    SUBCASE("SubTextPosA")
-    {
-        CHECK(SubTextPosA("aaab", "aab") == 2);
-        CHECK(SubTextPosA("x\xE4y", "\xE4") == 2);
-        CHECK(SubTextPosA("", "a") == 0);
-        CHECK(SubTextPosA("abc", "") == 0);
-        CHECK(SubTextPosA("abc", "d") == 0);
-    }
-    SUBCASE("LastCharPos")
-    {
-        CHECK(LastCharPos(L"a\\b\\c", L'\\') == 4);
-        CHECK(LastCharPos(L"\\", L'\\') == 1);
-        CHECK(LastCharPos(L"abc", L'\\') == 0);
-        CHECK(LastCharPos(L"", L'\\') == 0);
-    }
-}
-
-TEST_CASE("conversions and lower case keep non-ASCII text")
-{
-    const std::wstring text = L"Gr\u00FC\u00DFe \u20AC";
-    CHECK(Utf8ToWide(WideToUtf8(text).data(), WideToUtf8(text).size()) == text);
-    CHECK(WideToUtf8(L"\u00E4") == "\xC3\xA4");
-    CHECK(WideToUtf8(L"").empty());
-    CHECK(LowerCase(L"ABC\u00C4") == L"abc\u00E4");
-    CHECK(LowerCaseA("ABC") == "abc");
-    CHECK(AnsiToWide("abc", 3) == L"abc");
-    CHECK(WideToAnsi(L"abc") == "abc");
-}
-
-TEST_CASE("SysErrorMessage trims the system's trailing line break and full stop")
-{
-    const std::wstring text = SysErrorMessage(ERROR_FILE_NOT_FOUND);
-    REQUIRE(!text.empty());
-    CHECK(text.back() != L'.');
-    CHECK(text.back() > L' ');
+    CHECK(SubTextPos(L"aaab", L"aab") == 2);
+    CHECK(SubTextPos(L"abc", L"abc") == 1);
+    CHECK(SubTextPos(L"abc", L"c") == 3);
+    CHECK(SubTextPos(L"abc", L"abcd") == 0);
+    CHECK(SubTextPos(L"abc", L"B") == 0);  // case-sensitive
+    CHECK(SubTextPos(L"", L"a") == 0);
+    CHECK(SubTextPos(L"abc", L"") == 0);
+    CHECK(SubTextPosA("aaab", "aab") == 2);
+    CHECK(SubTextPosA("x\xE4y", "\xE4") == 2);
+    CHECK(SubTextPosA("abc", "") == 0);
+    CHECK(SubTextPosA("abc", "d") == 0);
+    CHECK(LastCharPos(L"a\\b\\c", L'\\') == 4);
+    CHECK(LastCharPos(L"\\", L'\\') == 1);
+    CHECK(LastCharPos(L"abc", L'\\') == 0);
+    CHECK(LastCharPos(L"", L'\\') == 0);
 }
 
 TEST_CASE("directory kinds follow the shared state and the current product")
@@ -115,57 +77,43 @@ TEST_CASE("directory kinds follow the shared state and the current product")
     Shared.CurrentProductFolder = L"Delphi7";
     IdeCatalogue[8].RootDir = L"C:\\IDE";
 
-    SUBCASE("with product 9 current")
-    {
-        Shared.CurrentProduct = 9;
-        CHECK(GetKindDir(2) == L"C:\\IDE");
-        CHECK(GetKindDir(3) == L"C:\\Orvane");
-        CHECK(GetKindDir(4) == L"C:\\IDE\\Help\\");
-    }
-    SUBCASE("without a current product kinds 2 and 4 are empty")
-    {
-        for (int product : {0, 29, -1}) {
-            CAPTURE(product);
-            Shared.CurrentProduct = product;
-            CHECK(GetKindDir(2).empty());
-            CHECK(GetKindDir(4).empty());
-            CHECK(GetKindDir(3) == L"C:\\Orvane");
-        }
-    }
-    SUBCASE("a current product that is not installed gives no help folder")
-    {
-        Shared.CurrentProduct = 9;
-        IdeCatalogue[8].RootDir.clear();
+    Shared.CurrentProduct = 9;
+    CHECK(GetKindDir(2) == L"C:\\IDE");
+    CHECK(GetKindDir(3) == L"C:\\Orvane");
+    CHECK(GetKindDir(4) == L"C:\\IDE\\Help\\");
+    CHECK(LowerCase(GetKindDir(1)) == L"c:\\windows");
+    CHECK(LowerCase(GetKindDir(6)) == L"c:\\windows\\system32");
+    const std::wstring temp = GetKindDir(5);
+    CHECK(!temp.empty());
+    CHECK(temp.back() == L'\\');
+    CHECK(DirectoryExists(temp));
+    for (uint32_t kind : {0u, 7u, 0x83u, 0xFFFFFFFFu})
+        CHECK(GetKindDir(kind).empty());
+
+    // Without a current product, or one that is not installed, kinds 2 and 4
+    // are empty (not "\Help\" on the current drive).
+    for (int product : {0, 29, -1}) {
+        Shared.CurrentProduct = product;
         CHECK(GetKindDir(2).empty());
-        CHECK(GetKindDir(4).empty());  // not "\Help\" on the current drive
+        CHECK(GetKindDir(4).empty());
+        CHECK(GetKindDir(3) == L"C:\\Orvane");
     }
-    SUBCASE("system folders and unknown kinds")
-    {
-        CHECK(LowerCase(GetKindDir(1)) == L"c:\\windows");
-        CHECK(LowerCase(GetKindDir(6)) == L"c:\\windows\\system32");
-        const std::wstring temp = GetKindDir(5);
-        REQUIRE(!temp.empty());
-        CHECK(temp.back() == L'\\');
-        CHECK(DirectoryExists(temp));
-        for (uint32_t kind : {0u, 7u, 8u, 0x83u, 0xFFFFFFFFu}) {
-            CAPTURE(kind);
-            CHECK(GetKindDir(kind).empty());
-        }
-    }
-    SUBCASE("install-relative kinds")
-    {
-        CHECK(GetInstallSubDir(0) == L"C:\\Orvane");
-        CHECK(GetInstallSubDir(1) == L"C:\\Orvane\\Source");
-        CHECK(GetInstallSubDir(2) == L"C:\\Orvane\\Delphi7");
-        CHECK(GetInstallSubDir(3) == L"C:\\Orvane\\Delphi7\\Win32");
-        CHECK(GetInstallSubDir(4) == L"C:\\Orvane\\Delphi7\\Win64");
-        CHECK(GetInstallSubDir(0x83) == GetInstallSubDir(3));
-        CHECK(GetInstallSubDir(0x80) == L"C:\\Orvane");
-        CHECK(GetInstallSubDir(5).empty());
-        CHECK(GetInstallSubDir(0x7F).empty());
-        Shared.InstallDir = L"C:\\Orvane\\";
-        CHECK(GetInstallSubDir(1) == L"C:\\Orvane\\Source");
-    }
+    Shared.CurrentProduct = 9;
+    IdeCatalogue[8].RootDir.clear();
+    CHECK(GetKindDir(2).empty());
+    CHECK(GetKindDir(4).empty());
+
+    CHECK(GetInstallSubDir(0) == L"C:\\Orvane");
+    CHECK(GetInstallSubDir(1) == L"C:\\Orvane\\Source");
+    CHECK(GetInstallSubDir(2) == L"C:\\Orvane\\Delphi7");
+    CHECK(GetInstallSubDir(3) == L"C:\\Orvane\\Delphi7\\Win32");
+    CHECK(GetInstallSubDir(4) == L"C:\\Orvane\\Delphi7\\Win64");
+    CHECK(GetInstallSubDir(0x83) == GetInstallSubDir(3));
+    CHECK(GetInstallSubDir(0x80) == L"C:\\Orvane");
+    CHECK(GetInstallSubDir(5).empty());
+    CHECK(GetInstallSubDir(0x7F).empty());
+    Shared.InstallDir = L"C:\\Orvane\\";
+    CHECK(GetInstallSubDir(1) == L"C:\\Orvane\\Source");
 }
 
 TEST_CASE("protected folders are recognised in any spelling")
@@ -176,10 +124,8 @@ TEST_CASE("protected folders are recognised in any spelling")
     REQUIRE(GetWindowsDirectoryW(windows, MAX_PATH) > 0);
     REQUIRE(GetSystemDirectoryW(system, MAX_PATH) > 0);
     REQUIRE(GetTempPathW(MAX_PATH, temp) > 0);
-    const std::wstring profile = EnvVar(L"USERPROFILE");
-    const std::wstring programs = EnvVar(L"ProgramFiles");
-    REQUIRE(!profile.empty());
-    REQUIRE(!programs.empty());
+    const std::wstring profile = _wgetenv(L"USERPROFILE");
+    const std::wstring programs = _wgetenv(L"ProgramFiles");
 
     const std::wstring refused[] = {
         L"", L"relative", L"relative\\x", L".\\x", L"C:", L"C:foo", L"\\", L"\\Windows", L"C:\\", L"C:/", L"c:\\\\",
@@ -203,26 +149,28 @@ TEST_CASE("protected folders are recognised in any spelling")
     }
 }
 
-TEST_CASE("RootKeyFromCode gives the predefined handles and nothing else")
+TEST_CASE("small helpers: conversions, system messages, root keys, quoting, platform")
 {
+    const std::wstring text = L"Gr\u00FC\u00DFe \u20AC";
+    CHECK(Utf8ToWide(WideToUtf8(text).data(), WideToUtf8(text).size()) == text);
+    CHECK(WideToUtf8(L"\u00E4") == "\xC3\xA4");
+    CHECK(LowerCase(L"ABC\u00C4") == L"abc\u00E4");
+    CHECK(WideToAnsi(AnsiToWide("abc", 3)) == "abc");
+
+    // The system's trailing line break and full stop are trimmed.
+    const std::wstring message = SysErrorMessage(ERROR_FILE_NOT_FOUND);
+    REQUIRE(!message.empty());
+    CHECK(message.back() != L'.');
+    CHECK(message.back() > L' ');
+
     CHECK(RootKeyFromCode(0x80000001u) == HKEY_CURRENT_USER);
     CHECK(RootKeyFromCode(0x80000002u) == HKEY_LOCAL_MACHINE);
-    CHECK(RootKeyFromCode(0x80000000u) == HKEY_CLASSES_ROOT);
-    CHECK(RootKeyFromCode(0x80000003u) == HKEY_USERS);
-    CHECK(RootKeyFromCode(0) == nullptr);
-    CHECK(RootKeyFromCode(1) == nullptr);
-    CHECK(RootKeyFromCode(0x80000010u) == nullptr);
-}
+    for (uint32_t code : {0u, 1u, 0x80000010u})
+        CHECK(RootKeyFromCode(code) == nullptr);
 
-TEST_CASE("QuotePath quotes paths with blanks once")
-{
     CHECK(QuotePath(L"C:\\bin\\make.exe") == L"C:\\bin\\make.exe");
     CHECK(QuotePath(L"C:\\Program Files\\x.exe") == L"\"C:\\Program Files\\x.exe\"");
     CHECK(QuotePath(L"\"C:\\Program Files\\x.exe\"") == L"\"C:\\Program Files\\x.exe\"");
-    CHECK(QuotePath(L"") == L"");
-}
 
-TEST_CASE("the platform identifier is captured at start-up")
-{
     CHECK(PlatformId == VER_PLATFORM_WIN32_NT);
 }
