@@ -32,5 +32,3 @@ std::map<uint32_t, std::wstring> PayloadSources()
     }
     return sources;
 }
-
-std::wstring Folded(const std::wstring& text) { return LowerCase(text); }

@@ -1,4 +1,4 @@
-// Shared helpers of the product tests: the payload list and setup's extract run.
+// The payload list shared by the product tests.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,3 @@
 
 // Payload id -> the file it was built from (resources/payload.lst).
 std::map<uint32_t, std::wstring> PayloadSources();
-
-// Lower-case copy, for comparing paths the way the file system does.
-std::wstring Folded(const std::wstring& text);
