@@ -11,18 +11,6 @@ namespace {
 const wchar_t* const WinHelpKey = L"Software\\Microsoft\\Windows\\Help";
 const std::wstring UninstallRoot = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-std::wstring ReadStr(HKEY root, const std::wstring& key, const std::wstring& name)
-{
-    std::wstring value;
-    return RegReadStr(root, key, name, value) ? value : L"<absent>";
-}
-
-bool KeyExists(HKEY root, const std::wstring& key)
-{
-    TRegKey handle;
-    return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, handle.Put()) == ERROR_SUCCESS;
-}
-
 // IDE keys of the catalogue that a test fills in; removed afterwards.
 struct TIdeKeys {
     explicit TIdeKeys(std::initializer_list<int> products) : FProducts(products) { Clear(); }
@@ -108,9 +96,9 @@ TEST_CASE("registry keys and values of the installation are removed")
         TLogBuilder log;
         log.Products(dir / L"inst").Add(opCreateRegistryKey, 0x80000001, 0, keyPath);
         REQUIRE(Deinstall(dir, log.Bytes()) == 0);
-        CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, keyPath));
-        CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, scratch.Path() + L"\\Tarnwick"));
-        CHECK(ReadStr(HKEY_CURRENT_USER, scratch.Path(), L"stay") == L"1");
+        CHECK_FALSE(RegKeyExists(HKEY_CURRENT_USER, keyPath));
+        CHECK_FALSE(RegKeyExists(HKEY_CURRENT_USER, scratch.Path() + L"\\Tarnwick"));
+        CHECK(RegText(HKEY_CURRENT_USER, scratch.Path(), L"stay") == L"1");
     }
 
     SUBCASE("an empty or top-level key path and an unknown root are refused")
@@ -122,8 +110,8 @@ TEST_CASE("registry keys and values of the installation are removed")
             .Add(opCreateRegistryKey, 0x80000001, 0, L"Software\\")
             .Add(opCreateRegistryKey, 0x12345678, 0, keyPath);
         REQUIRE(Deinstall(dir, log.Bytes()) == 0);
-        CHECK(ReadStr(HKEY_CURRENT_USER, L"Software\\QzTest\\canary", L"v") == L"1");
-        CHECK(ReadStr(HKEY_CURRENT_USER, keyPath, L"RootDir") == L"C:\\x");
+        CHECK(RegText(HKEY_CURRENT_USER, L"Software\\QzTest\\canary", L"v") == L"1");
+        CHECK(RegText(HKEY_CURRENT_USER, keyPath, L"RootDir") == L"C:\\x");
     }
 
     SUBCASE("a WinHelp registration value goes, its neighbour stays")
@@ -133,8 +121,8 @@ TEST_CASE("registry keys and values of the installation are removed")
         TLogBuilder log;
         log.Products(dir / L"inst").Add(opRegisterWinHelp, 0, 0, L"qztest.hlp");
         REQUIRE(Deinstall(dir, log.Bytes()) == 0);
-        CHECK(ReadStr(HKEY_LOCAL_MACHINE, WinHelpKey, L"qztest.hlp") == L"<absent>");
-        CHECK(ReadStr(HKEY_LOCAL_MACHINE, WinHelpKey, L"qztest-other.hlp") == L"C:\\other");
+        CHECK(RegText(HKEY_LOCAL_MACHINE, WinHelpKey, L"qztest.hlp") == L"<missing>");
+        CHECK(RegText(HKEY_LOCAL_MACHINE, WinHelpKey, L"qztest-other.hlp") == L"C:\\other");
         RegRemoveValue(HKEY_LOCAL_MACHINE, WinHelpKey, L"qztest-other.hlp");
     }
 
@@ -145,15 +133,15 @@ TEST_CASE("registry keys and values of the installation are removed")
         TLogBuilder log;
         log.Products(dir / L"inst").Add(opRegisterUninstaller, 0, 3, L"untwk.exe");
         REQUIRE(Deinstall(dir, log.Bytes()) == 0);
-        CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallRoot + L"qzTestUninst"));
-        CHECK(KeyExists(HKEY_LOCAL_MACHINE, UninstallRoot + L"qzTestOther"));
+        CHECK_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, UninstallRoot + L"qzTestUninst"));
+        CHECK(RegKeyExists(HKEY_LOCAL_MACHINE, UninstallRoot + L"qzTestOther"));
 
         // Without a product record 7 there is no entry to remove: the
         // Uninstall branch itself must not be taken for it.
         TLogBuilder unnamed;
         unnamed.Products(dir / L"inst", true, L"").Add(opRegisterUninstaller, 0, 3, L"untwk.exe");
         REQUIRE(Deinstall(dir, unnamed.Bytes()) == 0);
-        CHECK(KeyExists(HKEY_LOCAL_MACHINE, UninstallRoot + L"qzTestOther"));
+        CHECK(RegKeyExists(HKEY_LOCAL_MACHINE, UninstallRoot + L"qzTestOther"));
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, (UninstallRoot + L"qzTestOther").c_str());
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QzTest\\canary");
@@ -180,10 +168,10 @@ TEST_CASE("IDE registrations are removed from the product that a SelectProduct m
             .Add(opAddLibraryPath, 0, 3, L"Delphi3\\Lib")
             .Add(opSelectProduct, 1, 0, L"Delphi3");
         REQUIRE(Deinstall(dir, log.Bytes()) == 0);
-        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), package) == L"<absent>");
-        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), L"C:\\other.dpl") == L"Other");
-        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"SearchPath") == L"C:\\Other;C:\\Z");
-        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"Search Path") == inst + L"\\Delphi3");
+        CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), package) == L"<missing>");
+        CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), L"C:\\other.dpl") == L"Other");
+        CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"SearchPath") == L"C:\\Other;C:\\Z");
+        CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"Search Path") == inst + L"\\Delphi3");
     }
 
     SUBCASE("other products use the value Search Path")
@@ -197,8 +185,8 @@ TEST_CASE("IDE registrations are removed from the product that a SelectProduct m
             .Add(opAddLibraryPath, 0, 3, L"Delphi4")
             .Add(opSelectProduct, 2, 0, L"Delphi4");
         REQUIRE(Deinstall(dir, log.Bytes()) == 0);
-        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(2, L"\\Library"), L"Search Path") == L"$(DELPHI)\\Lib");
-        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(2, L"\\Library"), L"SearchPath") == inst + L"\\Delphi4");
+        CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(2, L"\\Library"), L"Search Path") == L"$(DELPHI)\\Lib");
+        CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(2, L"\\Library"), L"SearchPath") == inst + L"\\Delphi4");
     }
 
     SUBCASE("an IDE path entry is the install-relative folder of the record's kind")
@@ -212,7 +200,7 @@ TEST_CASE("IDE registrations are removed from the product that a SelectProduct m
             .Add(opAddIdePath, 3, 3, L"\\Library\\Win32\\Search Path")
             .Add(opSelectProduct, 16, 0, L"RADStudio9");
         REQUIRE(Deinstall(dir, log.Bytes()) == 0);
-        CHECK(ReadStr(HKEY_CURRENT_USER, key, L"Search Path") == L"$(BDS)\\lib;" + inst + L"\\RADStudio9\\Win32X");
+        CHECK(RegText(HKEY_CURRENT_USER, key, L"Search Path") == L"$(BDS)\\lib;" + inst + L"\\RADStudio9\\Win32X");
         // After the walk the first product of the log is current.
         CHECK(Shared.CurrentProduct == 16);
         CHECK(Shared.CurrentProductFolder == L"RADStudio9");
@@ -234,9 +222,9 @@ TEST_CASE("IDE registrations are removed from the product that a SelectProduct m
         // A product left current by the caller must not be used either.
         Shared.CurrentProduct = 1;
         REQUIRE(Deinstall(dir, log.Bytes()) == 0);
-        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"SearchPath") == list);
-        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"Browsing Path") == inst);
-        CHECK(ReadStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), inst + L"\\Delphi3\\qzl30.dpl") ==
+        CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"SearchPath") == list);
+        CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"Browsing Path") == inst);
+        CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), inst + L"\\Delphi3\\qzl30.dpl") ==
               L"Orvane");
         CHECK(Shared.CurrentProduct == 0);
     }
@@ -316,7 +304,6 @@ TEST_CASE("a partial uninstall keeps the records flagged for it")
     const std::wstring templates = CombinePath(GetKindDir(1), L"qz-test-templates.dat");
     REQUIRE(MakeFolder(inst));
     REQUIRE(WriteFileBytes(templates, "templates"));
-    REQUIRE(WriteFileBytes(inst + L"\\qzl.pas", "unit"));
     REQUIRE(RegCreateKeyPath(HKEY_CURRENT_USER, key.Path() + L"\\Orvane library"));
     TLogBuilder log;
     log.Products(inst)
@@ -324,18 +311,13 @@ TEST_CASE("a partial uninstall keeps the records flagged for it")
         .Add(opDeleteSingleFile, 0, 3, L"qzl.pas")
         .Add(opCreateRegistryKey, 0x80000001, 0, key.Path() + L"\\Orvane library", ifLogged | ifKeepOnPartial);
 
-    SUBCASE("partial: flagged records stay")
-    {
-        REQUIRE(Deinstall(dir, log.Bytes(), true) == 0);
-        CHECK(FileExists(templates));
-        CHECK(KeyExists(HKEY_CURRENT_USER, key.Path() + L"\\Orvane library"));
+    for (const bool partial : {true, false}) {
+        CAPTURE(partial);
+        REQUIRE(WriteFileBytes(inst + L"\\qzl.pas", "unit"));
+        REQUIRE(Deinstall(dir, log.Bytes(), partial) == 0);
+        CHECK(FileExists(templates) == partial);
+        CHECK(RegKeyExists(HKEY_CURRENT_USER, key.Path() + L"\\Orvane library") == partial);
         CHECK_FALSE(PathExists(inst + L"\\qzl.pas"));
-    }
-    SUBCASE("complete: they go too")
-    {
-        REQUIRE(Deinstall(dir, log.Bytes(), false) == 0);
-        CHECK_FALSE(PathExists(templates));
-        CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, key.Path() + L"\\Orvane library"));
     }
     DeleteFileW(templates.c_str());
 }
@@ -388,7 +370,26 @@ TEST_CASE("with a dialog the walk shows status texts and progress")
     TDeinstallWindow window;
     REQUIRE(window.Get());
 
-    TDeinstall deinstall;
+    // Walks the log with the window as its dialog; the time it took.
+    const auto walk = [&](const TLogBuilder& log, bool partial) {
+        TDeinstall deinstall;
+        WriteFileBytes(dir / L"uninst.log", log.Bytes());
+        REQUIRE(deinstall.PrepareUninstFile(dir / L"uninst.log") == 0);
+        REQUIRE(deinstall.PrepareDeinstall() == 0);
+        deinstall.SetDialogHandle(window.Get());
+        deinstall.sProductText = L"Trial version of Orvane library v4.07";
+        deinstall.flPartialUninstall = partial;
+        const DWORD start = GetTickCount();
+        REQUIRE(deinstall.DoDeinstall() == 0);
+        return GetTickCount() - start;
+    };
+    const auto range = [&] {
+        PBRANGE bar = {};
+        SendMessageW(window.Item(idcDeinstProgress), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&bar));
+        CHECK(SendMessageW(window.Item(idcDeinstProgress), PBM_GETPOS, 0, 0) == bar.iHigh);  // ends full
+        return static_cast<size_t>(bar.iHigh) + 1;
+    };
+
     SUBCASE("controls, texts, progress and pauses")
     {
         TLogBuilder log;
@@ -396,62 +397,32 @@ TEST_CASE("with a dialog the walk shows status texts and progress")
             .Add(opSelectProduct, 1, 0, L"Delphi3")  // walked last: leaves the status line as it is
             .Add(opCreateFolder, 0, 3, L"Source")
             .Add(opDeleteSingleFile, 0, 3, L"Source\\absent.pas");
-        WriteFileBytes(dir / L"uninst.log", log.Bytes());
-        REQUIRE(deinstall.PrepareUninstFile(dir / L"uninst.log") == 0);
-        REQUIRE(deinstall.PrepareDeinstall() == 0);
-        deinstall.SetDialogHandle(window.Get());
-        deinstall.sProductText = L"Trial version of Orvane library v4.07";
-        const DWORD start = GetTickCount();
-        REQUIRE(deinstall.DoDeinstall() == 0);
-        const DWORD elapsed = GetTickCount() - start;
-
+        CHECK(walk(log, false) >= 3 * 50 - 10);
         CHECK(window.Text(idcDeinstMainText) == L"Performing uninstall of the \"Trial version of Orvane library v4.07\"...");
-        CHECK(window.Shown(idcDeinstFrame));
-        CHECK(window.Shown(idcDeinstProgress));
-        CHECK(window.Shown(idcDeinstStatus));
+        for (int shown : {idcDeinstFrame, idcDeinstProgress, idcDeinstStatus})
+            CHECK(window.Shown(shown));
         CHECK_FALSE(IsWindowEnabled(window.Item(idcDeinstStart)));
         CHECK(IsWindowEnabled(window.Item(idcDeinstCancel)));
-        // The SelectProduct walked last kept the folder record's text.
         CHECK(window.Text(idcDeinstStatus) == L"Removing directory");
         CHECK_FALSE(PathExists(inst + L"\\Source"));
-        const size_t span = log.Bytes().size() - log.Boundaries()[6];
-        // Every record's length was added: the bar ends full.
-        CHECK(SendMessageW(window.Item(idcDeinstProgress), PBM_GETRANGE, FALSE, 0) ==
-              static_cast<LRESULT>(span - 1));
-        CHECK(SendMessageW(window.Item(idcDeinstProgress), PBM_GETPOS, 0, 0) == static_cast<LRESULT>(span - 1));
-        CHECK(elapsed >= 3 * 50 - 10);
+        // Every record's length after the marker was added.
+        CHECK(range() == log.Bytes().size() - log.Boundaries()[6]);
     }
-
     SUBCASE("partial mode shows Skipping")
     {
         TLogBuilder log;
-        log.Products(inst)
-            .Add(opCreateFolder, 0, 3, L"Source", ifLogged | ifKeepOnPartial);
-        WriteFileBytes(dir / L"uninst.log", log.Bytes());
-        REQUIRE(deinstall.PrepareUninstFile(dir / L"uninst.log") == 0);
-        REQUIRE(deinstall.PrepareDeinstall() == 0);
-        deinstall.SetDialogHandle(window.Get());
-        deinstall.flPartialUninstall = true;
-        REQUIRE(deinstall.DoDeinstall() == 0);
+        log.Products(inst).Add(opCreateFolder, 0, 3, L"Source", ifLogged | ifKeepOnPartial);
+        walk(log, true);
         CHECK(window.Text(idcDeinstStatus) == L"Skipping");
         CHECK(DirectoryExists(inst + L"\\Source"));
     }
-
     SUBCASE("a span beyond 16 bits gets a 32-bit range")
     {
         TLogBuilder log;
         log.Products(inst);
-        const std::wstring big(30000, L'x');
         for (int i = 0; i < 3; ++i)
-            log.Add(0x0099, 0, 0, big);  // a kind nothing undoes
-        WriteFileBytes(dir / L"uninst.log", log.Bytes());
-        REQUIRE(deinstall.PrepareUninstFile(dir / L"uninst.log") == 0);
-        REQUIRE(deinstall.PrepareDeinstall() == 0);
-        deinstall.SetDialogHandle(window.Get());
-        REQUIRE(deinstall.DoDeinstall() == 0);
-        PBRANGE range = {};
-        SendMessageW(window.Item(idcDeinstProgress), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
-        CHECK(range.iHigh == static_cast<int>(3 * (30000 + 16) - 1));
-        CHECK(SendMessageW(window.Item(idcDeinstProgress), PBM_GETPOS, 0, 0) == range.iHigh);
+            log.Add(0x0099, 0, 0, std::wstring(30000, L'x'));  // a kind nothing undoes
+        walk(log, false);
+        CHECK(range() == 3 * (30000 + 16));
     }
 }

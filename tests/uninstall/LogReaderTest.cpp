@@ -1,11 +1,10 @@
 #include <algorithm>
 
 #include "support/SharedState.h"
+#include "tests/common/LogRecords.h"
 #include "tests/uninstall/LogBuilder.h"
 
 namespace {
-
-const uint8_t* Data(const std::string& bytes) { return reinterpret_cast<const uint8_t*>(bytes.data()); }
 
 // A log of the shape an installation writes: product records, the folders,
 // help, templates file, uninstaller, one IDE block, source files and the
@@ -35,73 +34,40 @@ TLogBuilder RealisticLog(const std::wstring& installDir)
     return log;
 }
 
-std::vector<TLogRecord> WalkAll(const std::string& bytes, size_t begin, bool backward, TLogStep& last)
-{
-    std::vector<TLogRecord> records;
-    const size_t end = bytes.size();
-    size_t pos = backward ? end : begin;
-    TLogRecord record;
-    while ((last = backward ? ReadLogRecordBackward(Data(bytes), begin, end, pos, record)
-                            : ReadLogRecordForward(Data(bytes), begin, end, pos, record)) == TLogStep::Record)
-        records.push_back(record);
-    return records;
-}
-
 }  // namespace
 
 TEST_CASE("the log walkers agree in both directions and stop on damage")
 {
     const std::string bytes = RealisticLog(L"C:\\qz-absent").Bytes();
-
-    SUBCASE("forward and backward walks give the same records in opposite order")
-    {
-        TLogStep forwardEnd = TLogStep::Damaged, backwardEnd = TLogStep::Damaged;
-        const auto forward = WalkAll(bytes, LogHeaderSize, false, forwardEnd);
-        auto backward = WalkAll(bytes, LogHeaderSize, true, backwardEnd);
-        CHECK(forwardEnd == TLogStep::End);
-        CHECK(backwardEnd == TLogStep::End);
-        REQUIRE(forward.size() == 25);
-        REQUIRE(backward.size() == forward.size());
-        std::reverse(backward.begin(), backward.end());
-        for (size_t i = 0; i < forward.size(); ++i) {
-            CHECK(forward[i].Offset == backward[i].Offset);
-            CHECK(forward[i].Id == backward[i].Id);
-            CHECK(forward[i].Size == backward[i].Size);
-        }
-        // Backwards the product key comes first and the installation folder last.
-        CHECK(TypeIdOf(WalkAll(bytes, LogHeaderSize, true, backwardEnd).front().Id) == opCreateRegistryKey);
+    TLogStep forwardEnd = TLogStep::Damaged;
+    TLogStep backwardEnd = TLogStep::Damaged;
+    const auto forward = LogRecords(bytes, false, &forwardEnd);
+    auto backward = LogRecords(bytes, true, &backwardEnd);
+    CHECK(forwardEnd == TLogStep::End);
+    CHECK(backwardEnd == TLogStep::End);
+    REQUIRE(forward.size() == 25);
+    REQUIRE(backward.size() == forward.size());
+    // Backwards the product key comes first.
+    CHECK(TypeIdOf(backward.front().Id) == opCreateRegistryKey);
+    std::reverse(backward.begin(), backward.end());
+    for (size_t i = 0; i < forward.size(); ++i) {
+        CHECK(forward[i].Offset == backward[i].Offset);
+        CHECK(forward[i].Id == backward[i].Id);
+        CHECK(forward[i].Size == backward[i].Size);
     }
 
-    SUBCASE("a non-ASCII text is counted in UTF-8 bytes")
-    {
-        const std::string record = BuildLogRecord(opDeleteSingleFile | ifLogged, 0, 3, WideToUtf8(L"\u00e9\u4e2d"));
-        CHECK(record.size() == 16 + 5);
-        CHECK(static_cast<uint8_t>(record[12]) == 5);
-        CHECK(static_cast<uint8_t>(record[record.size() - 2]) == 21);
-    }
-
-    SUBCASE("the reverse marker and the Source folder record have their documented bytes")
-    {
-        CHECK(BuildLogRecord(0x1400E, 6, 0, "") == std::string("\x0E\x40\x01\x00\x06\0\0\0\0\0\0\0\0\0\x10\0", 16));
-        CHECK(BuildLogRecord(0x18001, 0, 3, "Source") ==
-              std::string("\x01\x80\x01\x00\0\0\0\0\x03\0\0\0\x06\0Source\x16\0", 22));
-    }
-
-    SUBCASE("a record whose two lengths disagree stops both walks")
-    {
-        std::string damaged = bytes;
-        damaged[LogHeaderSize + 12] = static_cast<char>(damaged[LogHeaderSize + 12] + 1);
-        size_t bad = 0;
-        CHECK_FALSE(ValidateLogRecords(Data(damaged), damaged.size(), &bad));
-        CHECK(bad == LogHeaderSize);
-        // A trailing length below 16 is refused before anything is read.
-        std::string shortLength = bytes;
-        shortLength[shortLength.size() - 2] = 3;
-        shortLength[shortLength.size() - 1] = 0;
-        TLogStep last = TLogStep::End;
-        CHECK(WalkAll(shortLength, LogHeaderSize, true, last).empty());
-        CHECK(last == TLogStep::Damaged);
-    }
+    // A record whose two lengths disagree fails validation at that record.
+    std::string damaged = bytes;
+    damaged[LogHeaderSize + 12] = static_cast<char>(damaged[LogHeaderSize + 12] + 1);
+    size_t bad = 0;
+    CHECK_FALSE(ValidateLogRecords(reinterpret_cast<const uint8_t*>(damaged.data()), damaged.size(), &bad));
+    CHECK(bad == LogHeaderSize);
+    // A trailing length below 16 is refused before anything is read.
+    damaged = bytes;
+    damaged[damaged.size() - 2] = 3;
+    damaged[damaged.size() - 1] = 0;
+    CHECK(LogRecords(damaged, true, &backwardEnd).empty());
+    CHECK(backwardEnd == TLogStep::Damaged);
 }
 
 TEST_CASE("PrepareUninstFile reports what is wrong with a log file")
@@ -109,30 +75,20 @@ TEST_CASE("PrepareUninstFile reports what is wrong with a log file")
     TScratchDir dir(L"prep");
     TDeinstall deinstall;
     CHECK(deinstall.PrepareUninstFile(dir / L"missing.log") == -2);
-
-    WriteFileBytes(dir / L"empty.log", "");
-    CHECK(deinstall.PrepareUninstFile(dir / L"empty.log") == -3);
-
-    WriteFileBytes(dir / L"five.log", "UNTWK");
-    CHECK(deinstall.PrepareUninstFile(dir / L"five.log") == -4);
-
-    WriteFileBytes(dir / L"letter.log", "UNTWKA2");
-    CHECK(deinstall.PrepareUninstFile(dir / L"letter.log") == -4);
-
-    WriteFileBytes(dir / L"other.log", "UNTWX02");
-    CHECK(deinstall.PrepareUninstFile(dir / L"other.log") == -4);
-
-    // Another version is accepted and kept.
-    WriteFileBytes(dir / L"v17.log", "UNTWK17");
-    CHECK(deinstall.PrepareUninstFile(dir / L"v17.log") == 0);
+    const std::pair<const char*, int> cases[] = {
+        {"", -3}, {"UNTWK", -4}, {"UNTWKA2", -4}, {"UNTWX02", -4}, {"UNTWK17", 0},  // another version is kept
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.first);
+        REQUIRE(WriteFileBytes(dir / L"u.log", c.first));
+        CHECK(deinstall.PrepareUninstFile(dir / L"u.log") == c.second);
+    }
     CHECK(deinstall.FUnInstFileVersion == "17");
 
     // A log that another program holds open without sharing cannot be read.
-    const std::wstring held = dir / L"held.log";
-    WriteFileBytes(held, "UNTWK02");
-    TFileHandle lock(CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    TFileHandle lock(CreateFileW((dir / L"u.log").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     REQUIRE(lock);
-    CHECK(deinstall.PrepareUninstFile(held) == -2);
+    CHECK(deinstall.PrepareUninstFile(dir / L"u.log") == -2);
 }
 
 TEST_CASE("the product records fix the walk")
@@ -171,23 +127,17 @@ TEST_CASE("the product records fix the walk")
         CHECK(DirectoryExists(inst));
     }
 
-    // The walk's direction shows in which SelectProduct is met last.
-    SUBCASE("with the reverse marker the actions are read backwards")
+    SUBCASE("the reverse marker turns the walk backwards")
     {
-        TLogBuilder log;
-        log.Products(inst).Add(opSelectProduct, 3, 0, L"First").Add(opSelectProduct, 5, 0, L"Second");
-        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
-        CHECK(Shared.CurrentProduct == 3);
-        CHECK(Shared.CurrentProductFolder == L"First");
-    }
-
-    SUBCASE("without the reverse marker they are read forwards from the first action")
-    {
-        TLogBuilder log;
-        log.Products(inst, false).Add(opSelectProduct, 3, 0, L"First").Add(opSelectProduct, 5, 0, L"Second");
-        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
-        CHECK(Shared.CurrentProduct == 5);
-        CHECK(Shared.CurrentProductFolder == L"Second");
+        // The direction shows in which SelectProduct is met last.
+        for (const bool marker : {true, false}) {
+            CAPTURE(marker);
+            TLogBuilder log;
+            log.Products(inst, marker).Add(opSelectProduct, 3, 0, L"First").Add(opSelectProduct, 5, 0, L"Second");
+            REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+            CHECK(Shared.CurrentProduct == (marker ? 3 : 5));
+            CHECK(Shared.CurrentProductFolder == (marker ? L"First" : L"Second"));
+        }
     }
 
     SUBCASE("a reverse marker with nothing after it undoes nothing")

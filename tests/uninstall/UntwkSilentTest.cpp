@@ -11,34 +11,6 @@ const wchar_t* const UninstallRoot = L"Software\\Microsoft\\Windows\\CurrentVers
 const wchar_t* const KeyName = L"qzSilentTest";
 constexpr DWORD SelfRemovalWaitMs = 60000;
 
-// Points TMP and TEMP of this process, and so of every untwk it starts, at
-// a scratch folder, so that leftovers of the temporary copy can be counted.
-class TTempRedirect {
-public:
-    explicit TTempRedirect(const std::wstring& folder)
-    {
-        Save(L"TMP", FOldTmp);
-        Save(L"TEMP", FOldTemp);
-        SetEnvironmentVariableW(L"TMP", folder.c_str());
-        SetEnvironmentVariableW(L"TEMP", folder.c_str());
-    }
-    ~TTempRedirect()
-    {
-        SetEnvironmentVariableW(L"TMP", FOldTmp.c_str());
-        SetEnvironmentVariableW(L"TEMP", FOldTemp.c_str());
-    }
-
-private:
-    static void Save(const wchar_t* name, std::wstring& value)
-    {
-        wchar_t buffer[MAX_PATH] = {};
-        GetEnvironmentVariableW(name, buffer, MAX_PATH);
-        value = buffer;
-    }
-    std::wstring FOldTmp;
-    std::wstring FOldTemp;
-};
-
 std::vector<std::wstring> Entries(const std::wstring& folder)
 {
     std::vector<std::wstring> names;
@@ -51,17 +23,6 @@ std::vector<std::wstring> Entries(const std::wstring& folder)
             names.emplace_back(data.cFileName);
     } while (FindNextFileW(find.Get(), &data));
     return names;
-}
-
-bool WaitUntilGone(const std::wstring& path, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    while (PathExists(path)) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(200);
-    }
-    return true;
 }
 
 std::string ReasonOf(const std::wstring& folder)
@@ -97,11 +58,7 @@ struct TInstallation {
         DeleteFileW(Templates.c_str());
         RegDeleteKeyTree(HKEY_LOCAL_MACHINE, UninstallRoot + std::wstring(KeyName));
     }
-    bool KeyExists() const
-    {
-        std::wstring name;
-        return RegReadStr(HKEY_LOCAL_MACHINE, UninstallRoot + std::wstring(KeyName), L"DisplayName", name);
-    }
+    bool KeyExists() const { return RegKeyExists(HKEY_LOCAL_MACHINE, UninstallRoot + std::wstring(KeyName)); }
 
     std::wstring Dir, Untwk, Log, Templates;
 };
@@ -123,8 +80,7 @@ TEST_CASE("untwk /SILENT removes a whole installation, itself included")
     CHECK_FALSE(PathExists(inst.Log));
     CHECK_FALSE(PathExists(inst.Templates));
     CHECK_FALSE(inst.KeyExists());
-    CHECK(WaitUntilGone(inst.Untwk, SelfRemovalWaitMs));
-    CHECK(WaitUntilGone(inst.Dir, SelfRemovalWaitMs));
+    CHECK(WaitUntil([&] { return !PathExists(inst.Dir); }, SelfRemovalWaitMs));
     CHECK(DirectoryExists(dir / L"Program Files"));  // not the installation's to remove
 }
 
