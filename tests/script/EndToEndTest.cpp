@@ -21,18 +21,6 @@ const TChosenIde Chosen[] = {
     {11, L"BDS2006", false}, {16, L"RADStudio9", true}, {28, L"RADStudio22", false},
 };
 
-std::wstring ReadUserValue(const std::wstring& key, const std::wstring& name)
-{
-    std::wstring text;
-    return RegReadStr(HKEY_CURRENT_USER, key, name, text) ? text : L"<missing>";
-}
-
-std::wstring ReadMachineValue(const std::wstring& key, const std::wstring& name)
-{
-    std::wstring text;
-    return RegReadStr(HKEY_LOCAL_MACHINE, key, name, text) ? text : L"<missing>";
-}
-
 bool ListHas(const std::wstring& list, const std::wstring& entry)
 {
     const std::wstring wanted = LowerCase(entry);
@@ -142,37 +130,34 @@ TEST_CASE("the whole script installs into six fake IDEs and logs every step")
     {  // registry values
         const std::wstring description = L"Trial version of Orvane library v4.07";
         const std::wstring d3 = IdeCatalogue[0].RegKey;
-        CHECK(ReadUserValue(d3 + L"\\Known Packages", install + L"\\delphi3\\dclqzl30.dpl") == description);
-        CHECK(ListHas(ReadUserValue(d3 + L"\\Library", L"SearchPath"), install + L"\\delphi3"));
+        CHECK(RegText(HKEY_CURRENT_USER, d3 + L"\\Known Packages", install + L"\\delphi3\\dclqzl30.dpl") == description);
+        CHECK(ListHas(RegText(HKEY_CURRENT_USER, d3 + L"\\Library", L"SearchPath"), install + L"\\delphi3"));
 
         const std::wstring xe2 = IdeCatalogue[15].RegKey;
-        const std::wstring xe2Win32 = ReadUserValue(xe2 + L"\\Library\\Win32", L"Search Path");
+        const std::wstring xe2Win32 = RegText(HKEY_CURRENT_USER, xe2 + L"\\Library\\Win32", L"Search Path");
         CHECK(xe2Win32.find(FakeIdeSearchPath(16)) == 0);  // appended behind what the IDE had
         CHECK(ListHas(xe2Win32, install + L"\\RADStudio9\\Win32"));
-        CHECK(ListHas(ReadUserValue(xe2 + L"\\Library\\Win64", L"Search Path"), install + L"\\RADStudio9\\Win64"));
+        CHECK(ListHas(RegText(HKEY_CURRENT_USER, xe2 + L"\\Library\\Win64", L"Search Path"), install + L"\\RADStudio9\\Win64"));
 
         const std::wstring r11 = IdeCatalogue[27].RegKey;
-        CHECK_FALSE(ListHas(ReadUserValue(r11 + L"\\Library\\Win64", L"Search Path"),
+        CHECK_FALSE(ListHas(RegText(HKEY_CURRENT_USER, r11 + L"\\Library\\Win64", L"Search Path"),
                             install + L"\\RADStudio22\\Win64"));  // no dcc64.exe: block skipped
-        CHECK(ListHas(ReadUserValue(r11 + L"\\Library\\Win32", L"Search Path"), install + L"\\RADStudio22\\Win32"));
+        CHECK(ListHas(RegText(HKEY_CURRENT_USER, r11 + L"\\Library\\Win32", L"Search Path"), install + L"\\RADStudio22\\Win32"));
 
         for (const TChosenIde& ide : Chosen)
-            CHECK(ReadUserValue(std::wstring(IdeCatalogue[ide.Entry - 1].RegKey) + L"\\Globals",
+            CHECK(RegText(HKEY_CURRENT_USER, std::wstring(IdeCatalogue[ide.Entry - 1].RegKey) + L"\\Globals",
                                 L"ForceEnvOptionsUpdate") == L"<missing>");
 
-        CHECK(ReadMachineValue(L"Software\\Microsoft\\Windows\\Help", L"qzlib.hlp") == install + L"\\Help");
-        CHECK(ReadMachineValue(L"Software\\Microsoft\\Windows\\Help", L"qzlib.cnt") == install + L"\\Help");
+        CHECK(RegText(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\Help", L"qzlib.hlp") == install + L"\\Help");
+        CHECK(RegText(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\Help", L"qzlib.cnt") == install + L"\\Help");
         const std::wstring uninstall = std::wstring(Product::UninstallRoot) + Product::UninstallKeyName;
-        CHECK(ReadMachineValue(uninstall, L"DisplayName") == L"Tarnwick Orvane library v4.07");
-        CHECK(ReadMachineValue(uninstall, L"UninstallString") ==
+        CHECK(RegText(HKEY_LOCAL_MACHINE, uninstall, L"DisplayName") == L"Tarnwick Orvane library v4.07");
+        CHECK(RegText(HKEY_LOCAL_MACHINE, uninstall, L"UninstallString") ==
               L"\"" + install + L"\\untwk.exe\" \"" + install + L"\\uninst.log\"");
-        HKEY key = nullptr;
-        CHECK(RegOpenKeyExW(HKEY_LOCAL_MACHINE, Product::RegKey, 0, KEY_READ, &key) == ERROR_SUCCESS);
-        if (key)
-            RegCloseKey(key);
+        CHECK(RegKeyExists(HKEY_LOCAL_MACHINE, Product::RegKey));
     }
     {  // install.log, line by line for the Delphi 3 block
-        const std::vector<std::wstring> lines = ReadLogLines(install + L"\\install.log");
+        const std::vector<std::wstring> lines = ReadUtf16Lines(install + L"\\install.log");
         REQUIRE(lines.size() > 3);
         CHECK(lines[0] == L"Start installation for trial version of Orvane library v4.07");
         CHECK(lines[1] == L"RootPath: " + install);
@@ -211,7 +196,7 @@ TEST_CASE("the whole script installs into six fake IDEs and logs every step")
         const std::string log = ReadFileBytes(install + L"\\uninst.log");
         REQUIRE(log.size() > LogHeaderSize);
         CHECK(log.compare(0, LogHeaderSize, "UNTWK02") == 0);
-        const std::vector<TLogRecord> records = Records(log);
+        const std::vector<TLogRecord> records = LogRecords(log);
         REQUIRE(records.size() > 10);
         CHECK(records.back().Offset + records.back().Size == log.size());
 

@@ -6,19 +6,6 @@
 
 namespace {
 
-std::string Bytes(std::initializer_list<int> values)
-{
-    std::string out;
-    for (int v : values)
-        out.push_back(static_cast<char>(v));
-    return out;
-}
-
-std::string RecordText(const TLogRecord& record)
-{
-    return std::string(reinterpret_cast<const char*>(record.Text), record.TextSize);
-}
-
 const std::wstring HeaderLine = L"Start installation for trial version of Orvane library v4.07";
 
 }  // namespace
@@ -49,13 +36,13 @@ TEST_CASE("a skipped block ends only at the closing item with the same code")
     CHECK_FALSE(PathExists(dir / L"inner"));
     CHECK(DirectoryExists(dir / L"after"));
 
-    const std::vector<std::wstring> lines = ReadLogLines(dir / L"install.log");
+    const std::vector<std::wstring> lines = ReadUtf16Lines(dir / L"install.log");
     REQUIRE(lines.size() == 4);
     CHECK(lines[3] == L"Creating directory: " + (dir / L"after") + L"...Success");
 
-    const std::vector<TLogRecord> records = Records(ReadFileBytes(dir / L"uninst.log"));
+    const std::vector<TLogRecord> records = LogRecords(ReadFileBytes(dir / L"uninst.log"));
     REQUIRE(records.size() == 1);
-    CHECK(RecordText(records[0]) == "after");
+    CHECK(LogRecordText(records[0]) == "after");
 }
 
 TEST_CASE("each condition skips its block only when its mask test fails")
@@ -116,7 +103,7 @@ TEST_CASE("IfFileExists logs its test and skips the block of a missing file with
     }
     CHECK_FALSE(PathExists(dir / L"skipped"));
     CHECK(DirectoryExists(dir / L"done"));
-    const std::vector<std::wstring> lines = ReadLogLines(dir / L"install.log");
+    const std::vector<std::wstring> lines = ReadUtf16Lines(dir / L"install.log");
     REQUIRE(lines.size() == 6);
     CHECK(lines[3] == L"Check file: " + (dir / L"missing.txt") + L"...Fail");
     CHECK(lines[4] == L"Check file: " + (dir / L"present.txt") + L"...Success");
@@ -149,10 +136,10 @@ TEST_CASE("copy-only mode runs control and file items only and logs nothing for 
     CHECK(DirectoryExists(dir / L"Source"));
     CHECK_FALSE(PathExists(ide / L"bin\\dcc32.exe.txt"));  // the compiler never ran
 
-    const std::vector<std::wstring> lines = ReadLogLines(dir / L"install.log");
+    const std::vector<std::wstring> lines = ReadUtf16Lines(dir / L"install.log");
     REQUIRE(lines.size() == 4);
     CHECK(lines[3] == L"Creating directory: " + (dir / L"Source") + L"...Success");
-    const std::vector<TLogRecord> records = Records(ReadFileBytes(dir / L"uninst.log"));
+    const std::vector<TLogRecord> records = LogRecords(ReadFileBytes(dir / L"uninst.log"));
     REQUIRE(records.size() == 2);
     CHECK(TypeIdOf(records[0].Id) == opSelectProduct);
     CHECK(TypeIdOf(records[1].Id) == opCreateFolder);
@@ -160,10 +147,8 @@ TEST_CASE("copy-only mode runs control and file items only and logs nothing for 
 
 TEST_CASE("the status text names compiling, folder creation and payload copies only")
 {
-    const TScriptItem items[] = {
-        MakeItem(opCompilePackage), MakeItem(opCreateFolder), MakeItem(opCopyPayloadFile),
-        MakeItem(opCopyPayloadIfNewer), MakeItem(opSelectProduct),
-    };
+    const TScriptItem items[] = {MakeItem(opCompilePackage), MakeItem(opCreateFolder), MakeItem(opCopyPayloadFile),
+                                 MakeItem(opCopyPayloadIfNewer), MakeItem(opSelectProduct)};
     TScript script(items, 5);
     const wchar_t* expected[] = {L"Compiling package", L"Creating directory", L"Copying file", L"Copying file",
                                  L"Copying file"};
@@ -173,8 +158,6 @@ TEST_CASE("the status text names compiling, folder creation and payload copies o
         script.ItemText(text);
         CHECK(text == expected[i]);
     }
-    CHECK(script.Count() == 5);
-    CHECK(script.ProgressCount() == 5);
 }
 
 TEST_CASE("unlisted operations and product records perform nothing")
@@ -193,24 +176,20 @@ TEST_CASE("install.log is UTF-16LE without byte-order mark and starts with three
     TEngineState state;
     TScratchDir dir(L"textlog");
     Shared.InstallDir = dir.Path();
+    const auto start = [](bool logEnabled) {
+        TScript script(nullptr, 0);
+        script.SetLogEnable(logEnabled);
+        script.Start();
+    };
 
     SUBCASE("no selection leaves the product list empty")
     {
-        {
-            TScript script(nullptr, 0);
-            script.Start();
-        }
-        const std::string bytes = ReadFileBytes(dir / L"install.log");
-        std::string expected;
-        for (wchar_t c : HeaderLine + L"\r\n") {
-            expected.push_back(static_cast<char>(c & 0xFF));
-            expected.push_back(static_cast<char>(c >> 8));
-        }
-        CHECK(bytes.substr(0, expected.size()) == expected);
-        const std::vector<std::wstring> lines = ReadLogLines(dir / L"install.log");
-        REQUIRE(lines.size() == 3);
-        CHECK(lines[1] == L"RootPath: " + dir.Path());
-        CHECK(lines[2] == L"Borland products: ");
+        start(true);
+        const std::wstring first = HeaderLine + L"\r\n";
+        CHECK(ReadFileBytes(dir / L"install.log").substr(0, first.size() * 2) ==
+              std::string(reinterpret_cast<const char*>(first.data()), first.size() * 2));
+        CHECK(ReadUtf16Lines(dir / L"install.log") ==
+              std::vector<std::wstring>{HeaderLine, L"RootPath: " + dir.Path(), L"Borland products: "});
     }
     SUBCASE("the selected and chosen versions are listed in catalogue order")
     {
@@ -218,21 +197,14 @@ TEST_CASE("install.log is UTF-16LE without byte-order mark and starts with three
         IdeCatalogue[0].Selected = true;  // Delphi3, chosen
         IdeCatalogue[1].Selected = true;  // Delphi4, not chosen
         Shared.InstallVersions = 0x1 | 0x100 | 0x4;  // Delphi5 chosen but not selected
-        {
-            TScript script(nullptr, 0);
-            script.Start();
-        }
-        const std::vector<std::wstring> lines = ReadLogLines(dir / L"install.log");
+        start(true);
+        const std::vector<std::wstring> lines = ReadUtf16Lines(dir / L"install.log");
         REQUIRE(lines.size() == 3);
         CHECK(lines[2] == L"Borland products: Delphi3,Delphi7");
     }
     SUBCASE("a disabled text log is not created, the uninstall log still is")
     {
-        {
-            TScript script(nullptr, 0);
-            script.SetLogEnable(false);
-            script.Start();
-        }
+        start(false);
         CHECK_FALSE(PathExists(dir / L"install.log"));
         CHECK(ReadFileBytes(dir / L"uninst.log") == "UNTWK02");
     }
@@ -271,21 +243,19 @@ TEST_CASE("uninst.log holds the header and one record per performed logged item,
     const std::string log = ReadFileBytes(Shared.InstallDir + L"\\uninst.log");
     REQUIRE(log.size() > 7);
     CHECK(log.substr(0, 7) == "UNTWK02");
-    const std::vector<TLogRecord> records = Records(log);
+    const std::vector<TLogRecord> records = LogRecords(log);
     REQUIRE(records.size() == 10);
-    CHECK(RecordText(records[0]) == "Orvane library");
-    CHECK(RecordText(records[1]) == Utf8(Shared.InstallDir));
-    CHECK(RecordText(records[2]).empty());
-    CHECK(log.substr(records[3].Offset, 16) ==
-          Bytes({0x0E, 0x40, 0x01, 0x00, 0x06, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0}));
-    CHECK(log.substr(records[4].Offset, 16) == Bytes({0x01, 0x80, 0x01, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0x10, 0}));
-    CHECK(log.substr(records[5].Offset, 22) == Bytes({0x01, 0x80, 0x01, 0, 0, 0, 0, 0, 3, 0, 0, 0, 6, 0, 'S', 'o',
-                                                      'u', 'r', 'c', 'e', 0x16, 0}));
+    CHECK(LogRecordText(records[0]) == "Orvane library");
+    CHECK(LogRecordText(records[1]) == WideToUtf8(Shared.InstallDir));
+    CHECK(LogRecordText(records[2]).empty());
+    CHECK(log.substr(records[3].Offset, 16) == std::string("\x0E\x40\x01\x00\x06\0\0\0\0\0\0\0\0\0\x10\0", 16));
+    CHECK(log.substr(records[4].Offset, 16) == std::string("\x01\x80\x01\0\0\0\0\0\x03\0\0\0\0\0\x10\0", 16));
+    CHECK(log.substr(records[5].Offset, 22) == std::string("\x01\x80\x01\0\0\0\0\0\x03\0\0\0\x06\0Source\x16\0", 22));
     // U+00DC and the two CJK characters take 2 and 3 bytes each.
-    CHECK(RecordText(records[6]) == "\xC3\x9C" "bersicht \xE6\x97\xA5\xE6\x9C\xAC");
+    CHECK(LogRecordText(records[6]) == "\xC3\x9C" "bersicht \xE6\x97\xA5\xE6\x9C\xAC");
     CHECK(records[6].TextSize == 17);
     CHECK(records[7].DirKind == 6);
-    CHECK(RecordText(records[7]) == "qzl30.dpl");
+    CHECK(LogRecordText(records[7]) == "qzl30.dpl");
     CHECK(TypeIdOf(records[8].Id) == opCheckFileExists);
     CHECK(records[9].Id == 0x3000F);
     CHECK(records[9].Code == 0x80000001);
@@ -323,7 +293,7 @@ TEST_CASE("an uninstall log that cannot be created is reported in the text log")
         TScript script(nullptr, 0);
         script.Start();
     }
-    const std::vector<std::wstring> lines = ReadLogLines(dir / L"install.log");
+    const std::vector<std::wstring> lines = ReadUtf16Lines(dir / L"install.log");
     REQUIRE(lines.size() == 4);
     CHECK(lines[3] == SysErrorMessage(ERROR_ACCESS_DENIED));
 }

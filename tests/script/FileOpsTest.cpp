@@ -274,59 +274,43 @@ TEST_CASE("AppendToHelpConfig appends a line once, joined to the file's last lin
     const TScriptItem item = MakeItem(0x10000 | opAppendToHelpConfig,
                                       L"\r\n:Index Orvane library components=qzlib.hlp", 1, 4);
     const std::string line = ":Index Orvane library components=qzlib.hlp\r\n";
-
-    SUBCASE("after a final line break the leading one is dropped")
-    {
-        WriteFileBytes(ohi, ":Index Delphi=delphi7.hlp\r\n");
+    const std::string upper = "\r\n:INDEX ORVANE LIBRARY COMPONENTS=QZLIB.HLP\r\n";
+    struct {
+        std::string Before;
+        std::string After;
+        const wchar_t* Outcome;
+    } const cases[] = {
+        {":Index Delphi=delphi7.hlp\r\n", ":Index Delphi=delphi7.hlp\r\n" + line, L"...Success"},
+        {":Index Delphi=delphi7.hlp", ":Index Delphi=delphi7.hlp\r\n" + line, L"...Success"},
+        {"", "\r\n" + line, L"...Success"},
+        {":Index Delphi=delphi7.hlp\r\n" + line, ":Index Delphi=delphi7.hlp\r\n" + line, L"...Already"},
+        {upper, upper, L"...Already"},  // letter case is ignored
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.Before);
+        WriteFileBytes(ohi, c.Before);
         const TOutcome outcome = RunItem(item);
         CHECK(outcome.Result == 0);
-        CHECK(outcome.Log == L"Modifying file: " + ohi + L"...Success");
-        CHECK(ReadFileBytes(ohi) == ":Index Delphi=delphi7.hlp\r\n" + line);
+        CHECK(outcome.Log == L"Modifying file: " + ohi + c.Outcome);
+        CHECK(ReadFileBytes(ohi) == c.After);
+    }
 
-        const TOutcome again = RunItem(item);
-        CHECK(again.Result == 0);
-        CHECK(again.Log == L"Modifying file: " + ohi + L"...Already");
-        CHECK(ReadFileBytes(ohi) == ":Index Delphi=delphi7.hlp\r\n" + line);
-    }
-    SUBCASE("without a final line break the line is written whole")
-    {
-        WriteFileBytes(ohi, ":Index Delphi=delphi7.hlp");
-        CHECK(RunItem(item).Result == 0);
-        CHECK(ReadFileBytes(ohi) == ":Index Delphi=delphi7.hlp\r\n" + line);
-    }
-    SUBCASE("an empty file receives the line with its own leading break")
-    {
-        WriteFileBytes(ohi, "");
-        CHECK(RunItem(item).Result == 0);
-        CHECK(ReadFileBytes(ohi) == "\r\n" + line);
-    }
-    SUBCASE("a copy in another letter case counts as present")
-    {
-        const std::string upper = "\r\n:INDEX ORVANE LIBRARY COMPONENTS=QZLIB.HLP\r\n";
-        WriteFileBytes(ohi, upper);
-        CHECK(RunItem(item).Log == L"Modifying file: " + ohi + L"...Already");
-        CHECK(ReadFileBytes(ohi) == upper);
-    }
-    SUBCASE("a missing file, or a slot without a file, is -1 with no log text")
-    {
-        TOutcome outcome = RunItem(item);
-        CHECK(outcome.Result == -1);
-        CHECK(outcome.Log.empty());
-        CHECK_FALSE(PathExists(ohi));
-        Shared.CurrentProduct = 1;  // Delphi3 has one help file only
-        outcome = RunItem(MakeItem(opAppendToHelpConfig, L":Link qzlib.hlp", 2, 4));
-        CHECK(outcome.Result == -1);
-        CHECK(outcome.Log.empty());
-    }
-    SUBCASE("no current product does nothing and says so")
-    {
-        WriteFileBytes(ohi, "x\r\n");
-        Shared.CurrentProduct = 0;
-        const TOutcome outcome = RunItem(item);
-        CHECK(outcome.Result == -8);
-        CHECK(outcome.Log == L"No IDE version selected for: " + std::wstring(item.Text) + L"...Fail");
-        CHECK(ReadFileBytes(ohi) == "x\r\n");
-    }
+    // No current product does nothing and says so.
+    Shared.CurrentProduct = 0;
+    const TOutcome none = RunItem(item);
+    CHECK(none.Result == -8);
+    CHECK(none.Log == L"No IDE version selected for: " + std::wstring(item.Text) + L"...Fail");
+    CHECK(ReadFileBytes(ohi) == upper);
+
+    // A missing file, or a slot without a file, is -1 with no log text.
+    Shared.CurrentProduct = 9;
+    DeleteFileW(ohi.c_str());
+    CHECK(RunItem(item).Result == -1);
+    CHECK_FALSE(PathExists(ohi));
+    Shared.CurrentProduct = 1;  // Delphi3 has one help file only
+    const TOutcome noSlot = RunItem(MakeItem(opAppendToHelpConfig, L":Link qzlib.hlp", 2, 4));
+    CHECK(noSlot.Result == -1);
+    CHECK(noSlot.Log.empty());
 }
 
 TEST_CASE("directory kinds 2 and 4 without a current product touch nothing")

@@ -9,21 +9,6 @@ const wchar_t* const WinHelpKey = L"Software\\Microsoft\\Windows\\Help";
 
 std::wstring UninstallKey() { return std::wstring(Product::UninstallRoot) + Product::UninstallKeyName; }
 
-std::wstring ReadMachineValue(const std::wstring& key, const std::wstring& name)
-{
-    std::wstring text;
-    if (!RegReadStr(HKEY_LOCAL_MACHINE, key, name, text))
-        return L"<missing>";
-    return text;
-}
-
-std::wstring CurrentDirectory()
-{
-    wchar_t buffer[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, buffer);
-    return buffer;
-}
-
 // Removes the uninstall entry when a test ends, whatever it left.
 struct TUninstallEntryGuard {
     TUninstallEntryGuard() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, UninstallKey().c_str()); }
@@ -41,7 +26,7 @@ TEST_CASE("RegisterWinHelp writes the help folder, empty before any SetHelpDirec
     TOutcome outcome = RunItem(MakeItem(0x10000 | opRegisterWinHelp, L"qzt-first.hlp"));
     CHECK(outcome.Result == 0);
     CHECK(outcome.Log == L"Registering windows help: qzt-first.hlp...Success");
-    CHECK(ReadMachineValue(WinHelpKey, L"qzt-first.hlp") == L"");
+    CHECK(RegText(HKEY_LOCAL_MACHINE, WinHelpKey, L"qzt-first.hlp") == L"");
 
     const TScriptItem items[] = {
         MakeItem(opSetHelpDirectory, L"Help", 0, 3),
@@ -52,7 +37,7 @@ TEST_CASE("RegisterWinHelp writes the help folder, empty before any SetHelpDirec
     CHECK(script.LogString().empty());
     script.SetCurrent(1);
     CHECK(script.ItemDoScript() == 0);
-    CHECK(ReadMachineValue(WinHelpKey, L"qzt-second.cnt") == dir / L"Help");
+    CHECK(RegText(HKEY_LOCAL_MACHINE, WinHelpKey, L"qzt-second.cnt") == dir / L"Help");
 
     RegRemoveValue(HKEY_LOCAL_MACHINE, WinHelpKey, L"qzt-first.hlp");
     RegRemoveValue(HKEY_LOCAL_MACHINE, WinHelpKey, L"qzt-second.cnt");
@@ -73,7 +58,9 @@ TEST_CASE("RunHelpRegistration runs the batch file from the help folder and stay
     CHECK(outcome.Log == L"Register help: " + help + L"\\help_reg.bat...Success");
     const std::string ran = ReadFileBytes(help + L"\\ran.txt");
     CHECK(LowerCase(AnsiToWide(ran.data(), ran.size())).find(LowerCase(help)) == 0);
-    CHECK(LowerCase(CurrentDirectory()) == LowerCase(help));
+    wchar_t current[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, current);
+    CHECK(LowerCase(current) == LowerCase(help));
 
     const TOutcome missing = RunItem(MakeItem(opRunHelpRegistration, L"help\\absent.bat"));
     CHECK(missing.Result != 0);
@@ -115,17 +102,17 @@ TEST_CASE("RegisterUninstaller writes the entry and quotes only paths with blank
         const TOutcome outcome = RunItem(item);
         CHECK(outcome.Result == 0);
         CHECK(outcome.Log == L"Registering Uninstall: untwk.exe...Success");
-        CHECK(ReadMachineValue(UninstallKey(), L"DisplayName") == L"Tarnwick Orvane library v4.07");
-        CHECK(ReadMachineValue(UninstallKey(), L"UninstallString") ==
+        CHECK(RegText(HKEY_LOCAL_MACHINE, UninstallKey(), L"DisplayName") == L"Tarnwick Orvane library v4.07");
+        CHECK(RegText(HKEY_LOCAL_MACHINE, UninstallKey(), L"UninstallString") ==
               Shared.InstallDir + L"\\untwk.exe " + Shared.InstallDir + L"\\uninst.log");
-        CHECK(ReadMachineValue(UninstallKey(), L"QuietUninstallString") ==
+        CHECK(RegText(HKEY_LOCAL_MACHINE, UninstallKey(), L"QuietUninstallString") ==
               Shared.InstallDir + L"\\untwk.exe /SILENT " + Shared.InstallDir + L"\\uninst.log");
         // The Programs and Features entry.
-        CHECK(ReadMachineValue(UninstallKey(), L"DisplayVersion") == L"4.07");
-        CHECK(ReadMachineValue(UninstallKey(), L"Publisher") == L"Tarnwick");
-        CHECK(ReadMachineValue(UninstallKey(), L"InstallLocation") == Shared.InstallDir);
-        CHECK(ReadMachineValue(UninstallKey(), L"DisplayIcon") == Shared.InstallDir + L"\\untwk.exe");
-        CHECK(ReadMachineValue(UninstallKey(), L"URLInfoAbout") == Product::ProductUrl);
+        CHECK(RegText(HKEY_LOCAL_MACHINE, UninstallKey(), L"DisplayVersion") == L"4.07");
+        CHECK(RegText(HKEY_LOCAL_MACHINE, UninstallKey(), L"Publisher") == L"Tarnwick");
+        CHECK(RegText(HKEY_LOCAL_MACHINE, UninstallKey(), L"InstallLocation") == Shared.InstallDir);
+        CHECK(RegText(HKEY_LOCAL_MACHINE, UninstallKey(), L"DisplayIcon") == Shared.InstallDir + L"\\untwk.exe");
+        CHECK(RegText(HKEY_LOCAL_MACHINE, UninstallKey(), L"URLInfoAbout") == Product::ProductUrl);
         for (const wchar_t* flag : {L"NoModify", L"NoRepair"}) {
             DWORD type = 0, data = 0, size = sizeof data;
             CHECK(RegGetValueW(HKEY_LOCAL_MACHINE, UninstallKey().c_str(), flag, RRF_RT_ANY, &type, &data, &size) ==
@@ -143,11 +130,11 @@ TEST_CASE("RegisterUninstaller writes the entry and quotes only paths with blank
     {
         Shared.InstallDir = base / L"Orvane Library";
         CHECK(RunItem(item).Result == 0);
-        CHECK(ReadMachineValue(UninstallKey(), L"UninstallString") ==
+        CHECK(RegText(HKEY_LOCAL_MACHINE, UninstallKey(), L"UninstallString") ==
               L"\"" + Shared.InstallDir + L"\\untwk.exe\" \"" + Shared.InstallDir + L"\\uninst.log\"");
-        CHECK(ReadMachineValue(UninstallKey(), L"QuietUninstallString") ==
+        CHECK(RegText(HKEY_LOCAL_MACHINE, UninstallKey(), L"QuietUninstallString") ==
               L"\"" + Shared.InstallDir + L"\\untwk.exe\" /SILENT \"" + Shared.InstallDir + L"\\uninst.log\"");
-        CHECK(ReadMachineValue(UninstallKey(), L"DisplayIcon") == Shared.InstallDir + L"\\untwk.exe");
+        CHECK(RegText(HKEY_LOCAL_MACHINE, UninstallKey(), L"DisplayIcon") == Shared.InstallDir + L"\\untwk.exe");
     }
 }
 
@@ -162,10 +149,7 @@ TEST_CASE("CreateRegistryKey creates the key and always succeeds silently")
         CHECK(outcome.Result == 0);
         CHECK(outcome.Log.empty());
     }
-    HKEY opened = nullptr;
-    CHECK(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS);
-    if (opened)
-        RegCloseKey(opened);
+    CHECK(RegKeyExists(HKEY_CURRENT_USER, path));
     const TOutcome bad = RunItem(MakeItem(0x3000F, L"Software\\QzTest\\Nowhere", 0x1234));
     CHECK(bad.Result == 0);
     CHECK(bad.Log.empty());
@@ -197,7 +181,7 @@ TEST_CASE("Start removes the installation that the uninstall entry names")
             const std::wstring old = base / name;
             installOld(old);
             REQUIRE(DirectoryExists(old + L"\\Sub"));
-            REQUIRE(ReadMachineValue(UninstallKey(), L"UninstallString") != L"<missing>");
+            REQUIRE(RegText(HKEY_LOCAL_MACHINE, UninstallKey(), L"UninstallString") != L"<missing>");
 
             TEngineState state;
             Shared.InstallDir = base / L"New";
@@ -207,7 +191,7 @@ TEST_CASE("Start removes the installation that the uninstall entry names")
                 CHECK(Shared.InstallDir == base / L"New");  // restored after the removal
             }
             CHECK_FALSE(PathExists(old));
-            CHECK(ReadMachineValue(UninstallKey(), L"UninstallString") == L"<missing>");
+            CHECK(RegText(HKEY_LOCAL_MACHINE, UninstallKey(), L"UninstallString") == L"<missing>");
             CHECK(PathExists(base / L"New\\uninst.log"));
         }
     }

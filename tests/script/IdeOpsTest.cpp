@@ -5,14 +5,6 @@
 
 namespace {
 
-std::wstring ReadValue(const std::wstring& key, const std::wstring& name)
-{
-    std::wstring text;
-    if (!RegReadStr(HKEY_CURRENT_USER, key, name, text))
-        return L"<missing>";
-    return text;
-}
-
 // Makes catalogue entry index (1-based) current, with its registry branch
 // moved below a scratch key.
 void UseProduct(int index, const TScratchKey& key, const wchar_t* folder)
@@ -52,7 +44,7 @@ TEST_CASE("AddIdePath appends whole entries and leaves present ones alone")
         CHECK(outcome.Result == 0);
         CHECK(outcome.Log ==
               std::wstring(L"Adding search path: C:\\X\\Source") + (c.Added ? L"...Success" : L"...Already"));
-        CHECK(ReadValue(valueKey, L"Search Path") == c.After);
+        CHECK(RegText(HKEY_CURRENT_USER, valueKey, L"Search Path") == c.After);
     }
 
     SUBCASE("the product folder kinds")
@@ -61,7 +53,7 @@ TEST_CASE("AddIdePath appends whole entries and leaves present ones alone")
         TScriptItem win64 = item;
         win64.Code = 4;
         CHECK(RunItem(win64).Result == 0);
-        CHECK(ReadValue(valueKey, L"Search Path") == L"C:\\X\\RADStudio9\\Win64");
+        CHECK(RegText(HKEY_CURRENT_USER, valueKey, L"Search Path") == L"C:\\X\\RADStudio9\\Win64");
     }
     SUBCASE("an IDE without the value is skipped silently")
     {
@@ -69,7 +61,7 @@ TEST_CASE("AddIdePath appends whole entries and leaves present ones alone")
         const TOutcome outcome = RunItem(item);
         CHECK(outcome.Result == 0);
         CHECK(outcome.Log.empty());
-        CHECK(ReadValue(valueKey, L"Search Path") == L"<missing>");
+        CHECK(RegText(HKEY_CURRENT_USER, valueKey, L"Search Path") == L"<missing>");
     }
     SUBCASE("no current product is an error and reads no catalogue entry")
     {
@@ -100,7 +92,7 @@ TEST_CASE("AddLibraryPath chooses its value from the item or the IDE version")
         const TOutcome outcome = RunItem(item);
         CHECK(outcome.Result == 0);
         CHECK(outcome.Log == L"Adding search path: " + source + L"...Success");
-        CHECK(ReadValue(key.Path() + L"\\Library", L"Include Path") == L"$(BCB)\\include;" + source);
+        CHECK(RegText(HKEY_CURRENT_USER, key.Path() + L"\\Library", L"Include Path") == L"$(BCB)\\include;" + source);
     }
     SUBCASE("the library search path of a 32/64-bit version, Win64 branch")
     {
@@ -109,7 +101,7 @@ TEST_CASE("AddLibraryPath chooses its value from the item or the IDE version")
         TScriptItem item = MakeItem(opAddLibraryPath, L"Source", 0, 3);
         item.Options = 2;
         CHECK(RunItem(item).Result == 0);
-        CHECK(ReadValue(key.Path() + L"\\Library\\Win64", L"Search Path") == L"a;" + source);
+        CHECK(RegText(HKEY_CURRENT_USER, key.Path() + L"\\Library\\Win64", L"Search Path") == L"a;" + source);
     }
     SUBCASE("a missing value is an error unless option bit 0 allows it")
     {
@@ -144,24 +136,24 @@ TEST_CASE("RegisterPackage registers the package and its folder")
         CHECK(outcome.Result == 0);
         CHECK(outcome.Log == L"Registering package: " + package + L"...Success\r\nAdding search path: " + folder +
                                  L"...Success");
-        CHECK(ReadValue(key.Path() + L"\\Known Packages", package) == description);
-        CHECK(ReadValue(key.Path() + L"\\Library", L"SearchPath") == L"$(DELPHI)\\Lib;" + folder);
-        CHECK(ReadValue(key.Path() + L"\\Globals", L"ForceEnvOptionsUpdate") == L"<missing>");
+        CHECK(RegText(HKEY_CURRENT_USER, key.Path() + L"\\Known Packages", package) == description);
+        CHECK(RegText(HKEY_CURRENT_USER, key.Path() + L"\\Library", L"SearchPath") == L"$(DELPHI)\\Lib;" + folder);
+        CHECK(RegText(HKEY_CURRENT_USER, key.Path() + L"\\Globals", L"ForceEnvOptionsUpdate") == L"<missing>");
     }
     SUBCASE("entries 12 to 14 ask for an options update only when the folder is new")
     {
         UseProduct(13, key, L"BDS2009");
         REQUIRE(RegWriteStr(HKEY_CURRENT_USER, key.Path() + L"\\Library", L"Search Path", L""));
         CHECK(RunItem(item).Result == 0);
-        CHECK(ReadValue(key.Path() + L"\\Globals", L"ForceEnvOptionsUpdate") == L"1");
-        CHECK(ReadValue(key.Path() + L"\\Library", L"Search Path") == folder);
+        CHECK(RegText(HKEY_CURRENT_USER, key.Path() + L"\\Globals", L"ForceEnvOptionsUpdate") == L"1");
+        CHECK(RegText(HKEY_CURRENT_USER, key.Path() + L"\\Library", L"Search Path") == folder);
 
         RegDeleteTreeW(HKEY_CURRENT_USER, (key.Path() + L"\\Globals").c_str());
         const TOutcome again = RunItem(item);
         CHECK(again.Result == 0);
         CHECK(again.Log == L"Registering package: " + package + L"...Success\r\nAdding search path: " + folder +
                                L"...Already");
-        CHECK(ReadValue(key.Path() + L"\\Globals", L"ForceEnvOptionsUpdate") == L"<missing>");
+        CHECK(RegText(HKEY_CURRENT_USER, key.Path() + L"\\Globals", L"ForceEnvOptionsUpdate") == L"<missing>");
     }
     SUBCASE("other entries never touch Globals; the 64-bit branch follows option bit 1")
     {
@@ -170,8 +162,8 @@ TEST_CASE("RegisterPackage registers the package and its folder")
         TScriptItem win64 = item;
         win64.Options = 2;
         CHECK(RunItem(win64).Result == 0);
-        CHECK(ReadValue(key.Path() + L"\\Library\\Win64", L"Search Path") == folder);
-        CHECK(ReadValue(key.Path() + L"\\Globals", L"ForceEnvOptionsUpdate") == L"<missing>");
+        CHECK(RegText(HKEY_CURRENT_USER, key.Path() + L"\\Library\\Win64", L"Search Path") == folder);
+        CHECK(RegText(HKEY_CURRENT_USER, key.Path() + L"\\Globals", L"ForceEnvOptionsUpdate") == L"<missing>");
     }
     SUBCASE("an unreadable library path is -2 after the package was registered")
     {
@@ -179,14 +171,14 @@ TEST_CASE("RegisterPackage registers the package and its folder")
         const TOutcome outcome = RunItem(item);
         CHECK(outcome.Result == -2);
         CHECK(outcome.Log == L"Registering package: " + package + L"...Success");
-        CHECK(ReadValue(key.Path() + L"\\Known Packages", package) == description);
+        CHECK(RegText(HKEY_CURRENT_USER, key.Path() + L"\\Known Packages", package) == description);
     }
     SUBCASE("no current product writes nothing")
     {
         IdeCatalogue[0].RegKey = key.Path().c_str();
         const TOutcome outcome = RunItem(item);
         CHECK(outcome.Result == -8);
-        CHECK(ReadValue(key.Path() + L"\\Known Packages", package) == L"<missing>");
+        CHECK(RegText(HKEY_CURRENT_USER, key.Path() + L"\\Known Packages", package) == L"<missing>");
     }
 }
 

@@ -50,18 +50,6 @@ TEngineState::~TEngineState()
     SetCurrentDirectoryW(FCurrentDir.c_str());
 }
 
-std::vector<std::wstring> ReadLogLines(const std::wstring& path)
-{
-    const std::wstring text = ReadUtf16File(path);
-    std::vector<std::wstring> lines;
-    size_t begin = 0;
-    for (size_t end; (end = text.find(L"\r\n", begin)) != std::wstring::npos; begin = end + 2)
-        lines.push_back(text.substr(begin, end - begin));
-    if (begin < text.size())
-        lines.push_back(text.substr(begin));
-    return lines;
-}
-
 bool CopyBuildProgram(const std::wstring& name, const std::wstring& path)
 {
     return CopyFileW(BinPath(name).c_str(), path.c_str(), FALSE) != FALSE;
@@ -76,5 +64,3 @@ std::vector<std::wstring> ToolRecord(const std::wstring& toolPath)
         lines.push_back(Utf8ToWide(bytes.data() + begin, end - begin));
     return lines;
 }
-
-std::string Utf8(const std::wstring& text) { return WideToUtf8(text); }

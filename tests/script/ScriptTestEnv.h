@@ -8,6 +8,7 @@
 #include "catalogue/Catalogue.h"
 #include "script/Script.h"
 #include "support/SharedState.h"
+#include "tests/common/LogRecords.h"
 #include "tests/common/TestEnv.h"
 #include "uninstall/UninstLog.h"
 
@@ -48,24 +49,7 @@ private:
     std::wstring FCurrentDir;
 };
 
-// Lines of a UTF-16 text file split at CR LF (the last, empty part dropped).
-std::vector<std::wstring> ReadLogLines(const std::wstring& path);
-
 // Copies a program of the build (for example a stand-in tool) to path.
 bool CopyBuildProgram(const std::wstring& name, const std::wstring& path);
 // The two lines a stand-in tool recorded: its command line and folder.
 std::vector<std::wstring> ToolRecord(const std::wstring& toolPath);
-
-std::string Utf8(const std::wstring& text);
-
-// The records after the header of an uninstall log.
-inline std::vector<TLogRecord> Records(const std::string& log)
-{
-    std::vector<TLogRecord> records;
-    const auto* data = reinterpret_cast<const uint8_t*>(log.data());
-    size_t pos = LogHeaderSize;
-    TLogRecord record;
-    while (ReadLogRecordForward(data, LogHeaderSize, log.size(), pos, record) == TLogStep::Record)
-        records.push_back(record);
-    return records;
-}
