@@ -49,7 +49,7 @@ TEST_CASE("folders and files of the installation are removed, nothing outside it
         CHECK(DirectoryExists(inst));  // not logged, so it stays
     }
 
-    SUBCASE("empty, relative, root and system folders are refused")
+    SUBCASE("empty and relative paths, the temporary and profile folders are refused")
     {
         const std::wstring victim = dir / L"victim";
         REQUIRE(MakeFolder(victim));
@@ -64,9 +64,6 @@ TEST_CASE("folders and files of the installation are removed, nothing outside it
             .Add(opCreateFolder, 0, 0, L"victim")          // relative: the current directory's
             .Add(opDeleteSingleFile, 0, 0, L"loose.txt")   // the same for a file
             .Add(opCreateFolder, 0, 0, L"")                // empty
-            .Add(opCreateFolder, 0, 0, L"C:\\")            // a drive root
-            .Add(opCreateFolder, 0, 1, L"")                // the Windows folder
-            .Add(opCreateFolder, 0, 6, L"")                // the system folder
             .Add(opCreateFolder, 0, 5, L"")                // the temporary folder (holds this test)
             .Add(opCreateFolder, 0, 0, profile)            // the profile folder
             .Add(opDeleteSingleFile, 0, 1, L"");           // the Windows folder as a file
@@ -75,7 +72,6 @@ TEST_CASE("folders and files of the installation are removed, nothing outside it
         CHECK(FileExists(dir / L"loose.txt"));
         CHECK(FileExists(inst + L"\\kept.txt"));
         CHECK(DirectoryExists(GetKindDir(1)));
-        CHECK(DirectoryExists(GetKindDir(6)));
         CHECK(DirectoryExists(profile));
         SetCurrentDirectoryW(BinDir().c_str());
     }
@@ -153,16 +149,28 @@ TEST_CASE("IDE registrations are removed from the product that a SelectProduct m
     const std::wstring inst = dir / L"inst";
     TIdeKeys keys{1, 2, 16};
 
-    SUBCASE("package and library path of product 1 use the value SearchPath")
+    SUBCASE("package, library path (SearchPath for product 1 only) and IDE path of each product")
     {
         const std::wstring package = inst + L"\\Delphi3\\qzl30.dpl";
+        const std::wstring xe2 = IdeKeyOf(16, L"\\Library\\Win32");
         REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), package, L"Orvane library"));
         REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), L"C:\\other.dpl", L"Other"));
         REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"SearchPath",
                             L"C:\\Other;" + inst + L"\\Delphi3;" + inst + L"\\Delphi3\\Lib;C:\\Z"));
-        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"Search Path", inst + L"\\Delphi3"));
+        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"Search Path", inst + L"\\Delphi3\\Lib"));
+        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(2, L"\\Library"), L"Search Path",
+                            L"$(DELPHI)\\Lib;" + inst + L"\\Delphi4"));
+        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(2, L"\\Library"), L"SearchPath", inst + L"\\Delphi4"));
+        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, xe2, L"Search Path",
+                            L"$(BDS)\\lib;" + inst + L"\\RADStudio9\\Win32X;" + inst + L"\\RADStudio9\\Win32"));
         TLogBuilder log;
         log.Products(inst)
+            .Add(opSelectProduct, 16, 0, L"RADStudio9")
+            .Add(opAddIdePath, 3, 3, L"\\Library\\Win32\\Search Path")
+            .Add(opSelectProduct, 16, 0, L"RADStudio9")
+            .Add(opSelectProduct, 2, 0, L"Delphi4")
+            .Add(opAddLibraryPath, 0, 3, L"Delphi4")
+            .Add(opSelectProduct, 2, 0, L"Delphi4")
             .Add(opSelectProduct, 1, 0, L"Delphi3")
             .Add(opRegisterPackage, 0, 3, L"Delphi3\\qzl30.dpl")
             .Add(opAddLibraryPath, 0, 3, L"Delphi3\\Lib")
@@ -171,36 +179,11 @@ TEST_CASE("IDE registrations are removed from the product that a SelectProduct m
         CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), package) == L"<missing>");
         CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Known Packages"), L"C:\\other.dpl") == L"Other");
         CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"SearchPath") == L"C:\\Other;C:\\Z");
-        CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"Search Path") == inst + L"\\Delphi3");
-    }
-
-    SUBCASE("other products use the value Search Path")
-    {
-        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(2, L"\\Library"), L"Search Path",
-                            L"$(DELPHI)\\Lib;" + inst + L"\\Delphi4"));
-        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, IdeKeyOf(2, L"\\Library"), L"SearchPath", inst + L"\\Delphi4"));
-        TLogBuilder log;
-        log.Products(inst)
-            .Add(opSelectProduct, 2, 0, L"Delphi4")
-            .Add(opAddLibraryPath, 0, 3, L"Delphi4")
-            .Add(opSelectProduct, 2, 0, L"Delphi4");
-        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
+        CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(1, L"\\Library"), L"Search Path") == inst + L"\\Delphi3\\Lib");
         CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(2, L"\\Library"), L"Search Path") == L"$(DELPHI)\\Lib");
         CHECK(RegText(HKEY_CURRENT_USER, IdeKeyOf(2, L"\\Library"), L"SearchPath") == inst + L"\\Delphi4");
-    }
-
-    SUBCASE("an IDE path entry is the install-relative folder of the record's kind")
-    {
-        const std::wstring key = IdeKeyOf(16, L"\\Library\\Win32");
-        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, key, L"Search Path",
-                            L"$(BDS)\\lib;" + inst + L"\\RADStudio9\\Win32X;" + inst + L"\\RADStudio9\\Win32"));
-        TLogBuilder log;
-        log.Products(inst)
-            .Add(opSelectProduct, 16, 0, L"RADStudio9")
-            .Add(opAddIdePath, 3, 3, L"\\Library\\Win32\\Search Path")
-            .Add(opSelectProduct, 16, 0, L"RADStudio9");
-        REQUIRE(Deinstall(dir, log.Bytes()) == 0);
-        CHECK(RegText(HKEY_CURRENT_USER, key, L"Search Path") == L"$(BDS)\\lib;" + inst + L"\\RADStudio9\\Win32X");
+        // The IDE path entry is the install-relative folder of the record's kind.
+        CHECK(RegText(HKEY_CURRENT_USER, xe2, L"Search Path") == L"$(BDS)\\lib;" + inst + L"\\RADStudio9\\Win32X");
         // After the walk the first product of the log is current.
         CHECK(Shared.CurrentProduct == 16);
         CHECK(Shared.CurrentProductFolder == L"RADStudio9");
