@@ -5,54 +5,42 @@
 
 namespace {
 
-TSharedState Parse(std::initializer_list<const wchar_t*> params)
+// The flags a parameter list sets: C, E, H and X in that order.
+std::string Flags(const std::vector<const wchar_t*>& params)
 {
     std::vector<std::wstring> list{L"setup.exe"};
     list.insert(list.end(), params.begin(), params.end());
-    TSharedState state;
-    ParseCommandLine(list, state);
-    return state;
+    TSharedState s;
+    ParseCommandLine(list, s);
+    return std::string(s.flCopyOnly ? "C" : "") + (s.flEnableControls ? "E" : "") + (s.flShowHelp ? "H" : "") +
+           (s.flExtract ? "X" : "");
 }
-
-bool NoFlag(const TSharedState& s) { return !s.flCopyOnly && !s.flEnableControls && !s.flShowHelp && !s.flExtract; }
 
 }  // namespace
 
-TEST_CASE("each switch sets its own flag only, in any spelling")
+TEST_CASE("two-character switches: any spelling, the last switch parameter decides, others are ignored")
 {
-    CHECK(NoFlag(Parse({})));
-    for (const wchar_t* x : {L"/X", L"/x", L"-X", L"-x", L"\\x", L"\\X"}) {
-        const TSharedState s = Parse({x});
-        CHECK_MESSAGE((s.flExtract && !s.flCopyOnly && !s.flShowHelp && !s.flEnableControls), Narrow(x));
+    struct {
+        std::vector<const wchar_t*> Params;
+        const char* Flags;
+    } const cases[] = {
+        {{}, ""}, {{L"/X"}, "X"}, {{L"/x"}, "X"}, {{L"-X"}, "X"}, {{L"-x"}, "X"}, {{L"\\x"}, "X"},
+        {{L"/?"}, "H"}, {{L"/h"}, "H"}, {{L"-H"}, "H"}, {{L"\\?"}, "H"}, {{L"/c"}, "C"}, {{L"-e"}, "E"},
+        {{L"/C", L"/X"}, "X"}, {{L"/X", L"/C"}, "C"}, {{L"/X", L"/Q"}, ""}, {{L"/X", L"/Z"}, ""},
+        // Parameters that are not switches are ignored and reset nothing.
+        {{L"/XX"}, ""}, {{L"X"}, ""}, {{L"/"}, ""}, {{L""}, ""}, {{L"--"}, ""}, {{L"/CX"}, ""},
+        {{L"C:\\setup.log"}, ""}, {{L"+X"}, ""}, {{L"\u0410X"}, ""}, {{L"/\u00E7"}, ""},
+        {{L"/X", L"/XX", L"X", L"/", L"file.txt"}, "X"}, {{L"x.exe", L"/x"}, "X"},
+        // Nor are the unattended switches switch parameters of this rule.
+        {{L"/X", L"/SILENT", L"/DIR=C:\\x"}, "X"}, {{L"/VERYSILENT", L"/C"}, "C"},
+    };
+    for (const auto& c : cases) {
+        std::wstring line;
+        for (const wchar_t* p : c.Params)
+            line += std::wstring(p) + L" ";
+        CAPTURE(Narrow(line));
+        CHECK(Flags(c.Params) == c.Flags);
     }
-    for (const wchar_t* h : {L"/?", L"/h", L"-H", L"\\?"}) {
-        const TSharedState s = Parse({h});
-        CHECK_MESSAGE((s.flShowHelp && !s.flExtract), Narrow(h));
-    }
-    CHECK(Parse({L"/c"}).flCopyOnly);
-    const TSharedState e = Parse({L"-e"});
-    CHECK((e.flEnableControls && !e.flCopyOnly && !e.flExtract && !e.flShowHelp));
-}
-
-TEST_CASE("the last switch parameter decides")
-{
-    const TSharedState cx = Parse({L"/C", L"/X"});
-    CHECK((cx.flExtract && !cx.flCopyOnly));
-    const TSharedState xc = Parse({L"/X", L"/C"});
-    CHECK((xc.flCopyOnly && !xc.flExtract));
-    CHECK(NoFlag(Parse({L"/X", L"/Q"})));
-    CHECK(NoFlag(Parse({L"/X", L"/Z"})));
-}
-
-TEST_CASE("parameters that are not switches are ignored and reset nothing")
-{
-    for (const wchar_t* p : {L"/XX", L"X", L"/", L"", L"--", L"/CX", L"C:\\setup.log", L"+X", L"\u0410X"})
-        CHECK_MESSAGE(NoFlag(Parse({p})), Narrow(p));
-    const TSharedState kept = Parse({L"/X", L"/XX", L"X", L"/", L"file.txt"});
-    CHECK(kept.flExtract);
-    // A folded letter outside a..z does not become a switch.
-    CHECK(NoFlag(Parse({L"/\u00E7"})));
-    CHECK(Parse({L"x.exe", L"/x"}).flExtract);
 }
 
 namespace {
@@ -88,6 +76,7 @@ TEST_CASE("unattended switches: any case, either prefix, quoted values, last mod
     const TUnattendedOptions none = ParseLong({L"/SILENT", L"/ITEMS=", L"/IDES="});
     CHECK((none.HasItems && none.Items.empty() && none.HasIdes && none.Ides.empty() && none.Error.empty()));
     CHECK_FALSE(ParseLong({L"/SILENT"}).HasIdes);  // absent: the wizard's preset
+    CHECK(ParseLong({L"/C", L"/X", L"/?"}).Ui == TSetupUi::Wizard);
 }
 
 TEST_CASE("unattended switches: malformed ones are reported, unknown ones ignored")
@@ -102,16 +91,6 @@ TEST_CASE("unattended switches: malformed ones are reported, unknown ones ignore
         const TUnattendedOptions o = ParseLong({p});
         CHECK_MESSAGE((o.Ui == TSetupUi::Wizard && o.Error.empty() && !o.HasDir), Narrow(p));
     }
-}
-
-TEST_CASE("unattended switches leave the two-character switches and their last-wins rule alone")
-{
-    // Long switches are not switch parameters of the old rule: they reset no flag.
-    const TSharedState x = Parse({L"/X", L"/SILENT", L"/DIR=C:\\x"});
-    CHECK((x.flExtract && !x.flCopyOnly));
-    const TSharedState c = Parse({L"/VERYSILENT", L"/C"});
-    CHECK((c.flCopyOnly && !c.flExtract && !c.flShowHelp));
-    CHECK(ParseLong({L"/C", L"/X", L"/?"}).Ui == TSetupUi::Wizard);
 }
 
 TEST_CASE("the parameter help keeps its switch lines and adds the unattended ones")
