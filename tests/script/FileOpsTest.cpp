@@ -4,8 +4,6 @@
 
 namespace {
 
-const std::string PlainPayload = "payload one\r\n";
-
 TScriptItem TwoPathItem(uint32_t id, const wchar_t* text, const wchar_t* text3)
 {
     TScriptItem item = MakeItem(id, text, 0, 3);
@@ -32,85 +30,61 @@ TEST_CASE("CreateFolder creates every missing level")
     CHECK(RunItem(MakeItem(opCreateFolder, L"a\\b", 0, 3)).Result == 0);  // already there
 }
 
-TEST_CASE("the payload copy rules: always, only if missing, only if newer")
+TEST_CASE("the payload copy rules: always, only if missing, only if newer by product version")
 {
-    TEngineState state;
-    TScratchDir dir(L"payload");
-    Shared.InstallDir = dir.Path();
-    const std::wstring target = dir / L"out.txt";
-
-    SUBCASE("CopyPayloadFile writes the resource byte for byte and overwrites")
-    {
-        WriteFileBytes(target, "old content that is longer");
-        const TOutcome outcome = RunItem(MakeItem(opCopyPayloadFile, L"out.txt", plText, 3));
-        CHECK(outcome.Result == 0);
-        CHECK(outcome.Log == L"Copying file: " + target + L"...Success");
-        CHECK(ReadFileBytes(target) == PlainPayload);
-    }
-    SUBCASE("a payload identifier without resource is the system's error")
-    {
-        const TOutcome outcome = RunItem(MakeItem(opCopyPayloadFile, L"out.txt", 999, 3));
-        CHECK(outcome.Result == ERROR_RESOURCE_NAME_NOT_FOUND);
-        CHECK(outcome.Log == L"Copying file: " + target + L"...Fail. " + SysErrorMessage(ERROR_RESOURCE_NAME_NOT_FOUND));
-    }
-    SUBCASE("CopyPayloadIfMissing leaves an existing file or folder alone")
-    {
-        WriteFileBytes(target, "mine");
-        CreateDirectoryW((dir / L"folder.txt").c_str(), nullptr);
-        TOutcome outcome = RunItem(MakeItem(0x30000 | opCopyPayloadIfMissing, L"out.txt", plText, 3));
-        CHECK(outcome.Result == 0);
-        CHECK(outcome.Log == L"Copying file: " + target + L"...Already");
-        CHECK(ReadFileBytes(target) == "mine");
-        outcome = RunItem(MakeItem(opCopyPayloadIfMissing, L"folder.txt", plText, 3));
-        CHECK(outcome.Log == L"Copying file: " + (dir / L"folder.txt") + L"...Already");
-
-        outcome = RunItem(MakeItem(opCopyPayloadIfMissing, L"new.txt", plText, 3));
-        CHECK(outcome.Result == 0);
-        CHECK(outcome.Log == L"Copying file: " + (dir / L"new.txt") + L"...Success");
-        CHECK(ReadFileBytes(dir / L"new.txt") == PlainPayload);
-    }
-}
-
-TEST_CASE("CopyPayloadIfNewer compares product versions, most significant word first, unsigned")
-{
+    constexpr uint32_t Folder = ~0u;  // a folder in the target's place
     struct TCase {
         const char* Name;
+        uint32_t Id;
         uint32_t Installed;  // payload written as the target first; 0 = none
         uint32_t Payload;
         bool Copies;
     };
     const TCase cases[] = {
-        {"missing target", 0, plTool1234, true},
-        {"equal versions", plTool1234, plTool1234, false},
-        {"higher least significant word", plTool1234, plTool1235, true},
-        {"lower least significant word", plTool1235, plTool1234, false},
-        {"higher most significant word, lower least", plTool1235, plTool1300, true},
-        {"lower most significant word, higher least", plTool1300, plTool1235, false},
-        {"most significant word above 0x7FFFFFFF", plTool1300, plTool32768, true},
-        {"payload without version information", plTool1234, plText, true},
-        {"target without version information", plText, plTool1234, true},
+        {"always: a longer file is overwritten", opCopyPayloadFile, plTool1234, plText, true},
+        {"only if missing: a file stays", 0x30000 | opCopyPayloadIfMissing, plTool1234, plText, false},
+        {"only if missing: a folder stays", opCopyPayloadIfMissing, Folder, plText, false},
+        {"only if missing: copied", opCopyPayloadIfMissing, 0, plText, true},
+        // Product versions compare most significant word first, unsigned.
+        {"missing target", opCopyPayloadIfNewer, 0, plTool1234, true},
+        {"equal versions", opCopyPayloadIfNewer, plTool1234, plTool1234, false},
+        {"higher least significant word", opCopyPayloadIfNewer, plTool1234, plTool1235, true},
+        {"lower least significant word", opCopyPayloadIfNewer, plTool1235, plTool1234, false},
+        {"higher most significant word, lower least", opCopyPayloadIfNewer, plTool1235, plTool1300, true},
+        {"lower most significant word, higher least", opCopyPayloadIfNewer, plTool1300, plTool1235, false},
+        {"most significant word above 0x7FFFFFFF", opCopyPayloadIfNewer, plTool1300, plTool32768, true},
+        {"payload without version information", opCopyPayloadIfNewer, plTool1234, plText, true},
+        {"target without version information", opCopyPayloadIfNewer, plText, plTool1234, true},
     };
     for (const TCase& c : cases) {
         CAPTURE(c.Name);
         TEngineState state;
-        TScratchDir dir(L"newer");
+        TScratchDir dir(L"copy");
         Shared.InstallDir = dir.Path();
         const std::wstring target = dir / L"qzt-untwk.exe";
-        if (c.Installed != 0)
+        if (c.Installed == Folder)
+            REQUIRE(CreateDirectoryW(target.c_str(), nullptr));
+        else if (c.Installed != 0)
             REQUIRE(ExtractPayload(c.Installed, target) == 0);
+        REQUIRE(ExtractPayload(c.Payload, dir / L"payload") == 0);
         const std::string before = ReadFileBytes(target);
 
-        const TOutcome outcome = RunItem(MakeItem(opCopyPayloadIfNewer, L"qzt-untwk.exe", c.Payload, 3));
+        const TOutcome outcome = RunItem(MakeItem(c.Id, L"qzt-untwk.exe", c.Payload, 3));
         CHECK(outcome.Result == 0);
         CHECK(outcome.Log == L"Copying file: " + target + (c.Copies ? L"...Success" : L"...Already"));
-        const std::string after = ReadFileBytes(target);
-        if (c.Copies)
-            CHECK(after != before);
-        else
-            CHECK(after == before);
+        CHECK(ReadFileBytes(target) == (c.Copies ? ReadFileBytes(dir / L"payload") : before));
         // The version test's temporary copy is gone in every case.
         CHECK_FALSE(PathExists(CombinePath(GetKindDir(5), L"qzt-untwk.exe")));
     }
+
+    // A payload identifier without resource is the system's error.
+    TEngineState state;
+    TScratchDir dir(L"copy");
+    Shared.InstallDir = dir.Path();
+    const TOutcome outcome = RunItem(MakeItem(opCopyPayloadFile, L"out.txt", 999, 3));
+    CHECK(outcome.Result == ERROR_RESOURCE_NAME_NOT_FOUND);
+    CHECK(outcome.Log == L"Copying file: " + (dir / L"out.txt") + L"...Fail. " +
+                             SysErrorMessage(ERROR_RESOURCE_NAME_NOT_FOUND));
 }
 
 TEST_CASE("CopyInstalledFile copies to the target record's folder")
@@ -165,19 +139,15 @@ TEST_CASE("CopyFiles and DeleteFiles move the files a mask matches")
     CHECK_FALSE(PathExists(dir / L"Source\\b.hpp"));
     CHECK(PathExists(dir / L"Source\\c.pas"));
 
-    SUBCASE("a mask that matches nothing is success")
-    {
-        outcome = RunItem(TwoPathItem(opCopyFiles, L"Source\\*.hpp", L"BDS2006\\*.hpp"));
-        CHECK(outcome.Result == 0);
-        CHECK(outcome.Log.substr(outcome.Log.size() - 11) == L" ...Success");
-    }
-    SUBCASE("a missing destination folder fails with the first copy's error")
-    {
-        outcome = RunItem(TwoPathItem(opCopyFiles, L"Source\\*.pas", L"Nowhere\\*.pas"));
-        CHECK(outcome.Result == ERROR_PATH_NOT_FOUND);
-        CHECK(outcome.Log == L"Copying file: from " + (dir / L"Source\\*.pas") + L" to " +
-                                 (dir / L"Nowhere\\*.pas") + L" ...Fail. " + SysErrorMessage(ERROR_PATH_NOT_FOUND));
-    }
+    // A mask that matches nothing is success; a missing destination folder
+    // fails with the first copy's error.
+    outcome = RunItem(TwoPathItem(opCopyFiles, L"Source\\*.hpp", L"BDS2006\\*.hpp"));
+    CHECK(outcome.Result == 0);
+    CHECK(outcome.Log.substr(outcome.Log.size() - 11) == L" ...Success");
+    outcome = RunItem(TwoPathItem(opCopyFiles, L"Source\\*.pas", L"Nowhere\\*.pas"));
+    CHECK(outcome.Result == ERROR_PATH_NOT_FOUND);
+    CHECK(outcome.Log == L"Copying file: from " + (dir / L"Source\\*.pas") + L" to " + (dir / L"Nowhere\\*.pas") +
+                             L" ...Fail. " + SysErrorMessage(ERROR_PATH_NOT_FOUND));
 }
 
 TEST_CASE("DeleteSingleFile, ClearFolder, SetWorkFolder and CheckFileExists")
@@ -197,20 +167,15 @@ TEST_CASE("DeleteSingleFile, ClearFolder, SetWorkFolder and CheckFileExists")
         }
         CHECK_FALSE(PathExists(dir / L"x.gid"));
     }
-    SUBCASE("ClearFolder empties a folder but keeps it and its dot folders")
+    SUBCASE("ClearFolder empties a folder but keeps it; a file that stays is a failure")
     {
-        ForceDirectory(dir / L"P\\sub\\deeper");
-        ForceDirectory(dir / L"P\\.keep");
-        WriteFileBytes(dir / L"P\\a.txt", "a");
-        WriteFileBytes(dir / L"P\\sub\\deeper\\b.txt", "b");
-        WriteFileBytes(dir / L"P\\.keep\\c.txt", "c");
+        ForceDirectory(dir / L"P\\sub");
+        WriteFileBytes(dir / L"P\\sub\\b.txt", "b");
         TOutcome outcome = RunItem(MakeItem(opClearFolder, L"P", 0, 3));
         CHECK(outcome.Result == 0);
         CHECK(outcome.Log == L"Clearing directory: " + (dir / L"P") + L"...Success");
         CHECK(DirectoryExists(dir / L"P"));
-        CHECK_FALSE(PathExists(dir / L"P\\a.txt"));
         CHECK_FALSE(PathExists(dir / L"P\\sub"));
-        CHECK(PathExists(dir / L"P\\.keep\\c.txt"));
 
         WriteFileBytes(dir / L"P\\locked.txt", "l");
         SetFileAttributesW((dir / L"P\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);

@@ -65,7 +65,7 @@ struct TInstallation {
 
 }  // namespace
 
-TEST_CASE("untwk /SILENT removes a whole installation, itself included")
+TEST_CASE("untwk /SILENT removes an installation and leaves no temporary copy")
 {
     TScratchDir dir(L"silent");
     const std::wstring temp = dir / L"temp";
@@ -73,33 +73,25 @@ TEST_CASE("untwk /SILENT removes a whole installation, itself included")
     const TTempRedirect redirect(temp);
     TInstallation inst(dir);
 
-    // Started from inside the installation folder, as a shell might.
-    CHECK(RunProcess(QuotePath(inst.Untwk) + L" /SILENT \"" + inst.Log + L"\"", inst.Dir) == uxSuccess);
-    CHECK(Entries(temp).empty());
-    CHECK_FALSE(PathExists(inst.Dir + L"\\Source"));
-    CHECK_FALSE(PathExists(inst.Log));
-    CHECK_FALSE(PathExists(inst.Templates));
-    CHECK_FALSE(inst.KeyExists());
-    CHECK(WaitUntil([&] { return !PathExists(inst.Dir); }, SelfRemovalWaitMs));
-    CHECK(DirectoryExists(dir / L"Program Files"));  // not the installation's to remove
-}
-
-TEST_CASE("untwk /SILENT /P keeps untwk.exe with its folder and leaves no temporary copy")
-{
-    TScratchDir dir(L"silent-p");
-    const std::wstring temp = dir / L"temp";
-    REQUIRE(MakeFolder(temp));
-    const TTempRedirect redirect(temp);
-    TInstallation inst(dir);
-
-    CHECK(RunProcess(QuotePath(inst.Untwk) + L" /SILENT /P \"" + inst.Log + L"\"") == uxSuccess);
+    SUBCASE("complete: untwk.exe and the folder go too")
+    {
+        // Started from inside the installation folder, as a shell might.
+        CHECK(RunProcess(QuotePath(inst.Untwk) + L" /SILENT \"" + inst.Log + L"\"", inst.Dir) == uxSuccess);
+        CHECK_FALSE(PathExists(inst.Log));
+        CHECK_FALSE(PathExists(inst.Templates));
+        CHECK(WaitUntil([&] { return !PathExists(inst.Dir); }, SelfRemovalWaitMs));
+        CHECK(DirectoryExists(dir / L"Program Files"));  // not the installation's to remove
+    }
+    SUBCASE("/P keeps untwk.exe with its folder")
+    {
+        CHECK(RunProcess(QuotePath(inst.Untwk) + L" /SILENT /P \"" + inst.Log + L"\"") == uxSuccess);
+        CHECK(FileExists(inst.Templates));
+        Sleep(4000);  // a removal would have been scheduled right away
+        CHECK(FileExists(inst.Untwk));
+    }
     CHECK(Entries(temp).empty());
     CHECK_FALSE(PathExists(inst.Dir + L"\\Source"));
     CHECK_FALSE(inst.KeyExists());
-    CHECK(FileExists(inst.Templates));
-    // A removal would have been scheduled right away; give it its time.
-    Sleep(4000);
-    CHECK(FileExists(inst.Untwk));
 }
 
 TEST_CASE("untwk /SILENT: each failure has its exit code and its reason beside the log")
