@@ -31,11 +31,6 @@ bool ListHas(const std::wstring& list, const std::wstring& entry)
     return false;
 }
 
-std::wstring RecordText(const TLogRecord& record)
-{
-    return Utf8ToWide(reinterpret_cast<const char*>(record.Text), record.TextSize);
-}
-
 // What the walk leaves outside its scratch folders, removed afterwards.
 class TMachineCleanup {
 public:
@@ -75,19 +70,17 @@ TEST_CASE("the whole script installs into six fake IDEs and logs every step")
     const std::wstring system = GetKindDir(6);
 
     struct TFakeGuard {
-        std::vector<std::pair<int, std::wstring>> Made;
+        const TScratchDir& Base;
         ~TFakeGuard()
         {
-            for (const auto& made : Made)
-                RemoveFakeIde(made.first, made.second);
+            for (const TChosenIde& ide : Chosen)
+                RemoveFakeIde(ide.Entry, Base / (L"IDE " + std::to_wstring(ide.Entry)));
         }
-    } fakes;
+    } fakes{base};
     for (const TChosenIde& ide : Chosen) {
         TFakeIdeOptions options;
         options.With64 = ide.With64;
-        const std::wstring root = base / (L"IDE " + std::to_wstring(ide.Entry));
-        REQUIRE(CreateFakeIde(ide.Entry, root, options));
-        fakes.Made.emplace_back(ide.Entry, root);
+        REQUIRE(CreateFakeIde(ide.Entry, base / (L"IDE " + std::to_wstring(ide.Entry)), options));
     }
     DetectInstalledIdes();
 
@@ -128,24 +121,27 @@ TEST_CASE("the whole script installs into six fake IDEs and logs every step")
         CHECK(DirectoryExists(install + L"\\RADStudio9\\Win64"));
     }
     {  // registry values
+        const auto UserText = [](const std::wstring& key, const std::wstring& name) {
+            return RegText(HKEY_CURRENT_USER, key, name);
+        };
         const std::wstring description = L"Trial version of Orvane library v4.07";
         const std::wstring d3 = IdeCatalogue[0].RegKey;
-        CHECK(RegText(HKEY_CURRENT_USER, d3 + L"\\Known Packages", install + L"\\delphi3\\dclqzl30.dpl") == description);
-        CHECK(ListHas(RegText(HKEY_CURRENT_USER, d3 + L"\\Library", L"SearchPath"), install + L"\\delphi3"));
+        CHECK(UserText(d3 + L"\\Known Packages", install + L"\\delphi3\\dclqzl30.dpl") == description);
+        CHECK(ListHas(UserText(d3 + L"\\Library", L"SearchPath"), install + L"\\delphi3"));
 
         const std::wstring xe2 = IdeCatalogue[15].RegKey;
-        const std::wstring xe2Win32 = RegText(HKEY_CURRENT_USER, xe2 + L"\\Library\\Win32", L"Search Path");
+        const std::wstring xe2Win32 = UserText(xe2 + L"\\Library\\Win32", L"Search Path");
         CHECK(xe2Win32.find(FakeIdeSearchPath(16)) == 0);  // appended behind what the IDE had
         CHECK(ListHas(xe2Win32, install + L"\\RADStudio9\\Win32"));
-        CHECK(ListHas(RegText(HKEY_CURRENT_USER, xe2 + L"\\Library\\Win64", L"Search Path"), install + L"\\RADStudio9\\Win64"));
+        CHECK(ListHas(UserText(xe2 + L"\\Library\\Win64", L"Search Path"), install + L"\\RADStudio9\\Win64"));
 
         const std::wstring r11 = IdeCatalogue[27].RegKey;
-        CHECK_FALSE(ListHas(RegText(HKEY_CURRENT_USER, r11 + L"\\Library\\Win64", L"Search Path"),
+        CHECK_FALSE(ListHas(UserText(r11 + L"\\Library\\Win64", L"Search Path"),
                             install + L"\\RADStudio22\\Win64"));  // no dcc64.exe: block skipped
-        CHECK(ListHas(RegText(HKEY_CURRENT_USER, r11 + L"\\Library\\Win32", L"Search Path"), install + L"\\RADStudio22\\Win32"));
+        CHECK(ListHas(UserText(r11 + L"\\Library\\Win32", L"Search Path"), install + L"\\RADStudio22\\Win32"));
 
         for (const TChosenIde& ide : Chosen)
-            CHECK(RegText(HKEY_CURRENT_USER, std::wstring(IdeCatalogue[ide.Entry - 1].RegKey) + L"\\Globals",
+            CHECK(UserText(std::wstring(IdeCatalogue[ide.Entry - 1].RegKey) + L"\\Globals",
                                 L"ForceEnvOptionsUpdate") == L"<missing>");
 
         CHECK(RegText(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\Help", L"qzlib.hlp") == install + L"\\Help");
@@ -206,34 +202,34 @@ TEST_CASE("the whole script installs into six fake IDEs and logs every step")
         for (size_t i = 0; i < 7; ++i) {
             CHECK(records[i].Id == 0x1400E);
             CHECK(records[i].Code == selectors[i]);
-            CHECK(RecordText(records[i]) == texts[i]);
+            CHECK(LogRecordText(records[i]) == WideToUtf8(texts[i]));
         }
         CHECK(records[7].Id == 0x18001);
-        CHECK(RecordText(records[7]).empty());
-        CHECK(RecordText(records[8]) == L"Source");
+        CHECK(records[7].TextSize == 0);
+        CHECK(LogRecordText(records[8]) == "Source");
 
         // Each chosen version: one block opened and closed by its SelectProduct.
-        std::vector<std::wstring> blocks;
+        std::vector<std::string> blocks;
         int open = 0;
         for (size_t i = 9; i < records.size(); ++i) {
             if (TypeIdOf(records[i].Id) != opSelectProduct)
                 continue;
             if (open == 0) {
                 open = static_cast<int>(records[i].Code);
-                blocks.push_back(RecordText(records[i]));
+                blocks.push_back(LogRecordText(records[i]));
             } else {
                 CHECK(static_cast<int>(records[i].Code) == open);
                 open = 0;
             }
         }
         CHECK(open == 0);
-        std::vector<std::wstring> expectedBlocks;
+        std::vector<std::string> expectedBlocks;
         for (const TChosenIde& ide : Chosen)
-            expectedBlocks.push_back(ide.Folder);
+            expectedBlocks.push_back(WideToUtf8(ide.Folder));
         CHECK(blocks == expectedBlocks);
 
         CHECK(records.back().Id == 0x3000F);
         CHECK(records.back().Code == 0x80000002);
-        CHECK(RecordText(records.back()) == L"Software\\Tarnwick\\Orvane library");
+        CHECK(LogRecordText(records.back()) == "Software\\Tarnwick\\Orvane library");
     }
 }

@@ -381,7 +381,8 @@ TEST_CASE("with a dialog the walk shows status texts and progress")
             .Add(opCreateFolder, 0, 3, L"Source")
             .Add(opDeleteSingleFile, 0, 3, L"Source\\absent.pas");
         CHECK(walk(log, false) >= 3 * 50 - 10);
-        CHECK(window.Text(idcDeinstMainText) == L"Performing uninstall of the \"Trial version of Orvane library v4.07\"...");
+        CHECK(window.Text(idcDeinstMainText) ==
+              L"Performing uninstall of the \"Trial version of Orvane library v4.07\"...");
         for (int shown : {idcDeinstFrame, idcDeinstProgress, idcDeinstStatus})
             CHECK(window.Shown(shown));
         CHECK_FALSE(IsWindowEnabled(window.Item(idcDeinstStart)));

@@ -1,8 +1,6 @@
-// untwk.exe as a real process: its message boxes and its dialog, found among
-// the windows of the started process and driven from outside.
+// untwk.exe as a real process: its message boxes and its dialog, found by
+// their titles and driven from outside.
 #include "tests/uninstall/LogBuilder.h"
-
-#include <tlhelp32.h>
 
 namespace {
 
@@ -15,21 +13,6 @@ std::wstring WindowText(HWND window)
     SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
                         &ignored);
     return buffer;
-}
-
-// untwk's windows belong to its temporary copy, a child of the started process.
-bool IsSelfOrChild(DWORD pid, DWORD parent)
-{
-    if (pid == parent)
-        return true;
-    const TKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more;
-         more = Process32NextW(snapshot.Get(), &entry))
-        if (entry.th32ProcessID == pid)
-            return entry.th32ParentProcessID == parent;
-    return false;
 }
 
 class TUntwk {
@@ -51,70 +34,44 @@ public:
         }
     }
     bool Started() const { return static_cast<bool>(FProcess.Process); }
-    bool Ended(DWORD timeoutMs) const { return WaitForSingleObject(FProcess.Process.Get(), timeoutMs) == WAIT_OBJECT_0; }
+    bool Ended(DWORD timeoutMs) const
+    {
+        return WaitForSingleObject(FProcess.Process.Get(), timeoutMs) == WAIT_OBJECT_0;
+    }
 
-    // A visible top-level dialog-class window of this process with that title.
+    // A visible dialog with that title. Tests on the display run one at a
+    // time, and untwk's windows belong to its temporary copy, not to the
+    // started process: the title is what tells them.
     HWND FindWindowTitled(const std::wstring& title, DWORD timeoutMs = 20000) const
     {
-        struct TSearch {
-            DWORD ProcessId;
-            const std::wstring* Title;
-            HWND Found;
-        } search = {FProcess.ProcessId, &title, nullptr};
-        const DWORD start = GetTickCount();
-        while (!search.Found && GetTickCount() - start < timeoutMs) {
-            EnumWindows(
-                [](HWND window, LPARAM param) -> BOOL {
-                    auto* s = reinterpret_cast<TSearch*>(param);
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(window, &pid);
-                    wchar_t cls[64] = {};
-                    GetClassNameW(window, cls, 64);
-                    if (IsWindowVisible(window) && IsSelfOrChild(pid, s->ProcessId) && std::wstring(cls) == L"#32770" &&
-                        WindowText(window) == *s->Title) {
-                        s->Found = window;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            if (!search.Found) {
-                if (Ended(0))
-                    break;
-                Sleep(50);
-            }
-        }
-        return search.Found;
+        HWND found = nullptr;
+        WaitUntil([&] {
+            found = FindWindowW(L"#32770", title.c_str());
+            return (found && IsWindowVisible(found)) || Ended(0);
+        }, timeoutMs);
+        return found && IsWindowVisible(found) ? found : nullptr;
     }
 
 private:
     TProcessInfo FProcess;
 };
 
-// The text of a message box: its static text control.
+// The text of a message box: its non-empty static text control.
 std::wstring MessageText(HWND box)
 {
     std::wstring text;
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM param) -> BOOL {
-            wchar_t cls[64] = {};
-            GetClassNameW(child, cls, 64);
-            const std::wstring value = WindowText(child);
-            if (_wcsicmp(cls, L"Static") == 0 && !value.empty())
-                *reinterpret_cast<std::wstring*>(param) = value;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&text));
+    for (HWND child = nullptr; (child = FindWindowExW(box, child, L"Static", nullptr)) != nullptr;)
+        if (!WindowText(child).empty())
+            text = WindowText(child);
     return text;
 }
 
 // Starts untwk, expects its error box, reads it and closes it.
-std::wstring ErrorBoxOf(const std::wstring& arguments, const wchar_t* caption = L"Unistall error")
+std::wstring ErrorBoxOf(const std::wstring& arguments)
 {
     TUntwk untwk(arguments);
     REQUIRE(untwk.Started());
-    const HWND box = untwk.FindWindowTitled(caption);
+    const HWND box = untwk.FindWindowTitled(L"Unistall error");
     REQUIRE(box);
     CHECK_FALSE(untwk.FindWindowTitled(DialogTitle, 0));
     const std::wstring text = MessageText(box);
