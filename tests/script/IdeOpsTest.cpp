@@ -47,31 +47,27 @@ TEST_CASE("AddIdePath appends whole entries and leaves present ones alone")
         CHECK(RegText(HKEY_CURRENT_USER, valueKey, L"Search Path") == c.After);
     }
 
-    SUBCASE("the product folder kinds")
-    {
-        REQUIRE(RegWriteStr(HKEY_CURRENT_USER, valueKey, L"Search Path", L""));
-        TScriptItem win64 = item;
-        win64.Code = 4;
-        CHECK(RunItem(win64).Result == 0);
-        CHECK(RegText(HKEY_CURRENT_USER, valueKey, L"Search Path") == L"C:\\X\\RADStudio9\\Win64");
-    }
-    SUBCASE("an IDE without the value is skipped silently")
-    {
-        RegDeleteTreeW(HKEY_CURRENT_USER, valueKey.c_str());
-        const TOutcome outcome = RunItem(item);
-        CHECK(outcome.Result == 0);
-        CHECK(outcome.Log.empty());
-        CHECK(RegText(HKEY_CURRENT_USER, valueKey, L"Search Path") == L"<missing>");
-    }
-    SUBCASE("no current product is an error and reads no catalogue entry")
-    {
-        Shared.CurrentProduct = 0;
-        const TOutcome outcome = RunItem(item);
-        CHECK(outcome.Result == -8);
-        CHECK(outcome.Log == L"No IDE version selected for: \\Library\\Win32\\Search Path...Fail");
-        Shared.CurrentProduct = 29;
-        CHECK(RunItem(item).Result == -8);
-    }
+    // The product folder kinds.
+    REQUIRE(RegWriteStr(HKEY_CURRENT_USER, valueKey, L"Search Path", L""));
+    TScriptItem win64 = item;
+    win64.Code = 4;
+    CHECK(RunItem(win64).Result == 0);
+    CHECK(RegText(HKEY_CURRENT_USER, valueKey, L"Search Path") == L"C:\\X\\RADStudio9\\Win64");
+
+    // An IDE without the value is skipped silently.
+    RegDeleteTreeW(HKEY_CURRENT_USER, valueKey.c_str());
+    TOutcome outcome = RunItem(item);
+    CHECK(outcome.Result == 0);
+    CHECK(outcome.Log.empty());
+    CHECK(RegText(HKEY_CURRENT_USER, valueKey, L"Search Path") == L"<missing>");
+
+    // No current product is an error and reads no catalogue entry.
+    Shared.CurrentProduct = 0;
+    outcome = RunItem(item);
+    CHECK(outcome.Result == -8);
+    CHECK(outcome.Log == L"No IDE version selected for: \\Library\\Win32\\Search Path...Fail");
+    Shared.CurrentProduct = 29;
+    CHECK(RunItem(item).Result == -8);
 }
 
 TEST_CASE("AddLibraryPath chooses its value from the item or the IDE version")
