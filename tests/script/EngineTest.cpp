@@ -10,11 +10,8 @@ const std::wstring HeaderLine = L"Start installation for trial version of Orvane
 
 }  // namespace
 
-TEST_CASE("a skipped block ends only at the closing item with the same code")
+TEST_CASE_FIXTURE(TEngineDir, "a skipped block ends only at the closing item with the same code")
 {
-    TEngineState state;
-    TScratchDir dir(L"skip");
-    Shared.InstallDir = dir.Path();
     Shared.InstallItems = 0x1;
 
     const TScriptItem items[] = {
@@ -82,11 +79,8 @@ TEST_CASE("each condition skips its block only when its mask test fails")
     }
 }
 
-TEST_CASE("IfFileExists logs its test and skips the block of a missing file without an error")
+TEST_CASE_FIXTURE(TEngineDir, "IfFileExists logs its test and skips the block of a missing file without an error")
 {
-    TEngineState state;
-    TScratchDir dir(L"ifexists");
-    Shared.InstallDir = dir.Path();
     WriteFileBytes(dir / L"present.txt", "x");
 
     const TScriptItem items[] = {
@@ -110,12 +104,9 @@ TEST_CASE("IfFileExists logs its test and skips the block of a missing file with
     CHECK(lines[5] == L"Creating directory: " + (dir / L"done") + L"...Success");
 }
 
-TEST_CASE("copy-only mode runs control and file items only and logs nothing for the others")
+TEST_CASE_FIXTURE(TEngineDir, "copy-only mode runs control and file items only and logs nothing for the others")
 {
-    TEngineState state;
-    TScratchDir dir(L"copyonly");
     TScratchDir ide(L"copyonly-ide");
-    Shared.InstallDir = dir.Path();
     Shared.flCopyOnly = true;
     IdeCatalogue[0].RootDir = ide.Path();
     ForceDirectory(ide / L"bin");
@@ -171,11 +162,8 @@ TEST_CASE("unlisted operations and product records perform nothing")
     }
 }
 
-TEST_CASE("install.log is UTF-16LE without byte-order mark and starts with three header lines")
+TEST_CASE_FIXTURE(TEngineDir, "install.log is UTF-16LE without byte-order mark and starts with three header lines")
 {
-    TEngineState state;
-    TScratchDir dir(L"textlog");
-    Shared.InstallDir = dir.Path();
     const auto start = [](bool logEnabled) {
         TScript script(nullptr, 0);
         script.SetLogEnable(logEnabled);
@@ -283,11 +271,8 @@ TEST_CASE("a run whose installation directory cannot be created leaves no log an
     CHECK_FALSE(PathExists(dir / L"file\\Inst"));
 }
 
-TEST_CASE("an uninstall log that cannot be created is reported in the text log")
+TEST_CASE_FIXTURE(TEngineDir, "an uninstall log that cannot be created is reported in the text log")
 {
-    TEngineState state;
-    TScratchDir dir(L"nobinlog");
-    Shared.InstallDir = dir.Path();
     CreateDirectoryW((dir / L"uninst.log").c_str(), nullptr);  // a folder in the way
     {
         TScript script(nullptr, 0);

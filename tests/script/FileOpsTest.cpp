@@ -58,9 +58,8 @@ TEST_CASE("the payload copy rules: always, only if missing, only if newer by pro
     };
     for (const TCase& c : cases) {
         CAPTURE(c.Name);
-        TEngineState state;
-        TScratchDir dir(L"copy");
-        Shared.InstallDir = dir.Path();
+        const TEngineDir env;
+        const TScratchDir& dir = env.dir;
         const std::wstring target = dir / L"qzt-untwk.exe";
         if (c.Installed == Folder)
             REQUIRE(CreateDirectoryW(target.c_str(), nullptr));
@@ -78,20 +77,15 @@ TEST_CASE("the payload copy rules: always, only if missing, only if newer by pro
     }
 
     // A payload identifier without resource is the system's error.
-    TEngineState state;
-    TScratchDir dir(L"copy");
-    Shared.InstallDir = dir.Path();
+    const TEngineDir env;
     const TOutcome outcome = RunItem(MakeItem(opCopyPayloadFile, L"out.txt", 999, 3));
     CHECK(outcome.Result == ERROR_RESOURCE_NAME_NOT_FOUND);
-    CHECK(outcome.Log == L"Copying file: " + (dir / L"out.txt") + L"...Fail. " +
+    CHECK(outcome.Log == L"Copying file: " + (env.dir / L"out.txt") + L"...Fail. " +
                              SysErrorMessage(ERROR_RESOURCE_NAME_NOT_FOUND));
 }
 
-TEST_CASE("CopyInstalledFile copies to the target record's folder")
+TEST_CASE_FIXTURE(TEngineDir, "CopyInstalledFile copies to the target record's folder")
 {
-    TEngineState state;
-    TScratchDir dir(L"installed");
-    Shared.InstallDir = dir.Path();
     ForceDirectory(dir / L"Delphi3");
     WriteFileBytes(dir / L"Delphi3\\qzl30.dpl", "package");
     const TPackageTarget target = {L"copy\\qzl30.dpl", 3};
@@ -113,11 +107,8 @@ TEST_CASE("CopyInstalledFile copies to the target record's folder")
                              (dir / L"copy\\qzl30.dpl") + L" ...Fail. " + SysErrorMessage(ERROR_FILE_NOT_FOUND));
 }
 
-TEST_CASE("CopyFiles and DeleteFiles move the files a mask matches")
+TEST_CASE_FIXTURE(TEngineDir, "CopyFiles and DeleteFiles move the files a mask matches")
 {
-    TEngineState state;
-    TScratchDir dir(L"masks");
-    Shared.InstallDir = dir.Path();
     ForceDirectory(dir / L"Source\\sub.hpp");  // a folder matching the mask is not copied
     ForceDirectory(dir / L"BDS2006");
     WriteFileBytes(dir / L"Source\\a.hpp", "A");
@@ -288,11 +279,8 @@ TEST_CASE("directory kinds 2 and 4 without a current product touch nothing")
     CHECK_FALSE(PathExists(dir / L"inside"));
 }
 
-TEST_CASE("MergeFiles adds the missing lines in sort order")
+TEST_CASE_FIXTURE(TEngineDir, "MergeFiles adds the missing lines in sort order")
 {
-    TEngineState state;
-    TScratchDir dir(L"merge");
-    Shared.InstallDir = dir.Path();
     WriteFileBytes(dir / L"qzlib.als", "Alpha\r\nGamma\r\n");
     const TScriptItem item = TwoPathItem(opMergeFiles, L"qzlib.als", L"d7.als");
 
@@ -311,11 +299,8 @@ TEST_CASE("MergeFiles adds the missing lines in sort order")
     }
 }
 
-TEST_CASE("ReplaceText replaces the first occurrence, ignoring letter case, and cuts the file")
+TEST_CASE_FIXTURE(TEngineDir, "ReplaceText replaces the first occurrence, ignoring letter case, and cuts the file")
 {
-    TEngineState state;
-    TScratchDir dir(L"replace");
-    Shared.InstallDir = dir.Path();
     TScriptItem item = MakeItem(opReplaceText, L"opts.cfg", 0, 3);
     item.Text2 = L"-u..\\LONG\\PATH";
     item.Text3 = L"-U..\\S";

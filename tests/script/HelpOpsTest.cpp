@@ -17,11 +17,8 @@ struct TUninstallEntryGuard {
 
 }  // namespace
 
-TEST_CASE("RegisterWinHelp writes the help folder, empty before any SetHelpDirectory")
+TEST_CASE_FIXTURE(TEngineDir, "RegisterWinHelp writes the help folder, empty before any SetHelpDirectory")
 {
-    TEngineState state;
-    TScratchDir dir(L"winhelp");
-    Shared.InstallDir = dir.Path();
 
     TOutcome outcome = RunItem(MakeItem(0x10000 | opRegisterWinHelp, L"qzt-first.hlp"));
     CHECK(outcome.Result == 0);

@@ -49,6 +49,13 @@ private:
     std::wstring FCurrentDir;
 };
 
+// A clean engine state whose installation directory is a scratch folder
+// ("dir"); for tests that leave the current directory where it was.
+struct TEngineDir : TEngineState {
+    TEngineDir() { Shared.InstallDir = dir.Path(); }
+    TScratchDir dir{L"engine"};
+};
+
 // Copies a program of the build (for example a stand-in tool) to path.
 bool CopyBuildProgram(const std::wstring& name, const std::wstring& path);
 // The two lines a stand-in tool recorded: its command line and folder.
