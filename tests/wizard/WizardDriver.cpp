@@ -7,7 +7,6 @@
 #include "catalogue/Catalogue.h"
 #include "support/SharedState.h"
 #include "tests/common/TestEnv.h"
-#include "wizard/WizardIds.h"
 
 void ResetWizardState()
 {
@@ -75,9 +74,10 @@ void TWizardRun::SetText(int id, const std::wstring& text) const
     SendMessageW(Item(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void TWizardRun::ClickRow(int row) const
+// ---- Version list -------------------------------------------------------------------
+
+void ClickRow(HWND list, int row)
 {
-    const HWND list = Item(IDC_VERSIONS);
     SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
     RECT rect = {};
     SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect));
@@ -86,14 +86,14 @@ void TWizardRun::ClickRow(int row) const
     SendMessageW(list, WM_LBUTTONUP, 0, point);
 }
 
-bool TWizardRun::RowChecked(int row) const
+bool RowChecked(HWND list, int row)
 {
-    return (SendMessageW(Item(IDC_VERSIONS), LB_GETITEMDATA, static_cast<WPARAM>(row), 0) & 1) != 0;
+    return (SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(row), 0) & 1) != 0;
 }
 
-bool TWizardRun::RowEnabled(int row) const
+bool RowEnabled(HWND list, int row)
 {
-    return (SendMessageW(Item(IDC_VERSIONS), LB_GETITEMDATA, static_cast<WPARAM>(row), 0) & 4) == 0;
+    return (SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(row), 0) & 4) == 0;
 }
 
 // ---- Boxes ------------------------------------------------------------------------

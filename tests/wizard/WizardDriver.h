@@ -11,9 +11,16 @@
 
 #include "script/ScriptItem.h"
 #include "wizard/Pages.h"
+#include "wizard/WizardIds.h"
 
 // Clears what a previous wizard run left in the catalogue and shared state.
 void ResetWizardState();
+
+// Rows of the version list of this process or another: a press and release
+// over a row, and the check and greyed bits of its item data.
+void ClickRow(HWND list, int row);
+bool RowChecked(HWND list, int row);
+bool RowEnabled(HWND list, int row);
 
 // The wizard dialog created from resource 1 with the frame's procedure.
 class TWizardRun {
@@ -33,10 +40,9 @@ public:
     bool Visible(int id) const { return IsWindowVisible(Item(id)) != FALSE; }
     std::wstring Text(int id) const;
     void SetText(int id, const std::wstring& text) const;
-    // Press and release over a row of the version list.
-    void ClickRow(int row) const;
-    bool RowChecked(int row) const;
-    bool RowEnabled(int row) const;
+    void ClickRow(int row) const { ::ClickRow(Item(IDC_VERSIONS), row); }
+    bool RowChecked(int row) const { return ::RowChecked(Item(IDC_VERSIONS), row); }
+    bool RowEnabled(int row) const { return ::RowEnabled(Item(IDC_VERSIONS), row); }
 
 private:
     std::unique_ptr<TWizardPages> FPages;
