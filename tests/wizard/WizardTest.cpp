@@ -1,13 +1,14 @@
 // The wizard frame and its pages, driven through the real dialog.
 #include "tests/common/TestEnv.h"
 
+#include <vector>
+
 #include "catalogue/Catalogue.h"
+#include "support/Handles.h"
 #include "support/SharedState.h"
 #include "support/Utils.h"
-
-#include <tlhelp32.h>
+#include "tests/harness/FakeIdeSet.h"
 #include "tests/wizard/WizardDriver.h"
-#include "wizard/WizardIds.h"
 
 namespace {
 
@@ -23,28 +24,15 @@ const wchar_t* const CurrentVersionKey = L"Software\\Microsoft\\Windows\\Current
 
 void ForgetPreviousInstall() { RegDeleteKeyTree(HKEY_LOCAL_MACHINE, Product::RegKey); }
 
-// Delphi 7 and RAD Studio XE2 registered below HKCU with their compilers.
+// Delphi 7 and RAD Studio XE2 installed for the life of the object.
 class TFakeIdes {
 public:
-    TFakeIdes()
-    {
-        Add(L"Software\\Borland\\Delphi\\7.0", FDir / L"Borland\\Delphi7");
-        Add(L"Software\\Embarcadero\\BDS\\9.0", FDir / L"Embarcadero\\Studio\\9.0");
-    }
-    ~TFakeIdes()
-    {
-        for (const wchar_t* key : {L"Software\\Borland\\Delphi\\7.0", L"Software\\Embarcadero\\BDS\\9.0"})
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"RootDir");
-    }
+    TFakeIdes() { CHECK(MakeFakeIdes(Versions, Root())); }
+    ~TFakeIdes() { RemoveFakeIdes(Versions, Root()); }
     std::wstring Root() const { return FDir.Path(); }
 
 private:
-    void Add(const std::wstring& key, const std::wstring& root)
-    {
-        CHECK(ForceDirectory(root + L"\\bin") == 0);
-        CHECK(WriteFileBytes(root + L"\\bin\\dcc32.exe", ""));
-        CHECK(RegWriteStr(HKEY_CURRENT_USER, key, L"RootDir", root));
-    }
+    static constexpr uint32_t Versions = 0x100 | 0x8000;
     TScratchDir FDir{L"ides"};
 };
 
@@ -67,22 +55,9 @@ private:
     std::wstring FValue;
 };
 
-std::wstring ProductValue(const wchar_t* name)
-{
-    std::wstring text;
-    return RegReadStr(HKEY_LOCAL_MACHINE, Product::RegKey, name, text) ? text : L"<absent>";
-}
-
-uint32_t ProductInt(const wchar_t* name)
-{
-    uint32_t value = 0xDEADBEEF;
-    RegReadInt(HKEY_LOCAL_MACHINE, Product::RegKey, name, value);
-    return value;
-}
-
 }  // namespace
 
-TEST_CASE("welcome page: caption, buttons, text and the maker link")
+TEST_CASE("welcome page: caption, buttons and text")
 {
     ForgetPreviousInstall();
     TWizardRun wizard;
@@ -100,27 +75,121 @@ TEST_CASE("welcome page: caption, buttons, text and the maker link")
                                       0) == 0);
     for (int hidden : {IDC_DIRECTORY, IDC_BROWSE, IDC_VERSIONS, IDC_CUSTOMIZE, IDC_PROGRESS, IDC_STATUS})
         CHECK_FALSE(wizard.Visible(hidden));
+}
 
+namespace {
+
+// The browser command of the maker page's scheme, the URL recorder for the
+// life of the object.
+class TRecordingBrowser {
+public:
+    explicit TRecordingBrowser(const std::wstring& log)
+    {
+        const std::wstring url = Product::MakerUrl;
+        FKey = url.substr(0, url.find(L':')) + L"\\shell\\open\\command";
+        DWORD size = 0;
+        if (RegGetValueW(HKEY_CLASSES_ROOT, FKey.c_str(), nullptr, RRF_RT_ANY | RRF_NOEXPAND, &FType, nullptr,
+                         &size) == ERROR_SUCCESS) {
+            FOld.resize(size);
+            FHad = RegGetValueW(HKEY_CLASSES_ROOT, FKey.c_str(), nullptr, RRF_RT_ANY | RRF_NOEXPAND, &FType,
+                                FOld.data(), &size) == ERROR_SUCCESS;
+        }
+        REQUIRE(RegWriteStr(HKEY_CLASSES_ROOT, FKey, L"",
+                            QuotePath(BinPath(L"qz_urlrecorder.exe")) + L" \"" + log + L"\" \"%1\""));
+    }
+    ~TRecordingBrowser()
+    {
+        if (FHad)
+            RegSetKeyValueW(HKEY_CLASSES_ROOT, FKey.c_str(), nullptr, FType, FOld.data(),
+                            static_cast<DWORD>(FOld.size()));
+        else
+            RegRemoveValue(HKEY_CLASSES_ROOT, FKey, L"");
+    }
+
+private:
+    std::wstring FKey;
+    bool FHad = false;
+    DWORD FType = 0;
+    std::vector<BYTE> FOld;
+};
+
+// What the recorder wrote, once a launch still on its way has had time to.
+std::wstring RecordedUrls(const std::wstring& log)
+{
+    Pump(1000);
+    return ReadUtf16File(log);
+}
+
+// A left press at a client point of the dialog, as the system reports it to
+// the parent of the child under it.
+DWORD PressAt(HWND dialog, POINT at)
+{
+    const DWORD now = GetTickCount();
+    SendMessageW(dialog, WM_PARENTNOTIFY, MAKEWPARAM(WM_LBUTTONDOWN, 0), MAKELPARAM(at.x, at.y));
+    return now;
+}
+
+void WaitUntilTick(DWORD tick)
+{
+    while (static_cast<int>(GetTickCount() - tick) < 0)
+        Sleep(5);
+}
+
+}  // namespace
+
+TEST_CASE("maker link: left of the buttons, hand cursor, dark blue, opens the maker's page at most once in 500 ms")
+{
+    ForgetPreviousInstall();
+    TScratchDir scratch(L"link");
+    const std::wstring log = scratch / L"urls.txt";
+    TRecordingBrowser browser(log);
+    TWizardRun wizard;
     const HWND link = Wizard.LinkHandle;
     REQUIRE(link);
+
     wchar_t cls[32] = {};
     GetClassNameW(link, cls, 32);
     CHECK(std::wstring(cls) == L"QZ_ILABEL");
     RECT linkRect = {}, back = {};
     GetWindowRect(link, &linkRect);
     GetWindowRect(wizard.Item(IDC_BACK), &back);
-    POINT linkAt = {linkRect.left, linkRect.top};
-    POINT backAt = {back.left, back.top};
-    ScreenToClient(wizard.Dialog(), &linkAt);
-    ScreenToClient(wizard.Dialog(), &backAt);
-    CHECK(linkAt.x == 30);
-    CHECK(linkAt.y == backAt.y + 4);
+    MapWindowPoints(nullptr, wizard.Dialog(), reinterpret_cast<POINT*>(&linkRect), 2);
+    MapWindowPoints(nullptr, wizard.Dialog(), reinterpret_cast<POINT*>(&back), 2);
+    CHECK(linkRect.left == 30);
+    CHECK(linkRect.top == back.top + 4);
+
+    CHECK(reinterpret_cast<HCURSOR>(GetClassLongPtrW(link, GCLP_HCURSOR)) == LoadCursorW(nullptr, IDC_HAND));
+    {
+        TWindowDC dc(link);
+        const LRESULT brush = SendMessageW(wizard.Dialog(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.Get()),
+                                           reinterpret_cast<LPARAM>(link));
+        CHECK(GetTextColor(dc.Get()) == RGB(0, 0, 192));
+        CHECK(GetBkMode(dc.Get()) == TRANSPARENT);
+        CHECK(reinterpret_cast<HGDIOBJ>(brush) == GetStockObject(NULL_BRUSH));
+    }
+
+    // Pressed at 0, 300 and 600 ms: the second press falls within the
+    // guard and does not lengthen it, the third opens the page again.
+    const POINT onLink = {(linkRect.left + linkRect.right) / 2, (linkRect.top + linkRect.bottom) / 2};
+    const DWORD first = PressAt(wizard.Dialog(), onLink);
+    WaitUntilTick(first + 300);
+    const DWORD second = PressAt(wizard.Dialog(), onLink);
+    WaitUntilTick(first + 600);
+    const DWORD third = PressAt(wizard.Dialog(), onLink);
+    REQUIRE(second - first < 500);  // else the first opening took too long to tell
+    REQUIRE(third - second < 500);
+    const std::wstring maker = std::wstring(Product::MakerUrl) + L"\r\n" + Product::MakerUrl + L"\r\n";
+    CHECK(RecordedUrls(log) == maker);
+
+    // Beside the link, long after the last opening: nothing.
+    WaitUntilTick(third + 1000);
+    PressAt(wizard.Dialog(), {linkRect.right + 10, onLink.y});
+    CHECK(RecordedUrls(log) == maker);
 }
 
 TEST_CASE("Cancel asks on pages 1 to 4; No keeps the wizard, Yes ends it")
 {
     ForgetPreviousInstall();
-    TFakeIdes ides;
     TWizardRun wizard;
     for (int page = 1; page <= 4; ++page) {
         CAPTURE(page);
@@ -176,8 +245,6 @@ TEST_CASE("selection page presets")
             CHECK(wizard.RowChecked(row) == expected);
             CHECK(wizard.RowEnabled(row) == expected);
         }
-        CHECK(IdeByInternalId(0x100)->Selected);
-        CHECK(IdeByInternalId(0x8000)->Selected);
     }
     SUBCASE("a previous installation chooses the rows")
     {
@@ -193,8 +260,6 @@ TEST_CASE("selection page presets")
             CHECK(wizard.RowChecked(row) == (row == RowDelphi7 || row == RowHelp));
         }
         CHECK(wizard.RowEnabled(RowXE2));  // installed, just not chosen then
-        CHECK(IdeByInternalId(0x100)->Selected);
-        CHECK_FALSE(IdeByInternalId(0x8000)->Selected);
         CHECK(Shared.CustomizeItems == 0);  // a stored 0 replaces the initial 5
         ForgetPreviousInstall();
     }
@@ -274,7 +339,7 @@ TEST_CASE("directory page proposals")
         wizard.Click(IDC_NEXT);
         wizard.Click(IDC_NEXT);
         SaveScreenshot(wizard.Dialog(), L"3-directory");
-        CHECK(wizard.Text(IDC_DIRECTORY) == ides.Root() + L"\\Borland\\Orvane");
+        CHECK(wizard.Text(IDC_DIRECTORY) == ides.Root() + L"\\Orvane");
         CHECK(wizard.Visible(IDC_BROWSE));
         CHECK(wizard.Visible(IDC_DEST_GROUP));
         CHECK(GetFocus() == wizard.Item(IDC_DIRECTORY));
@@ -394,73 +459,43 @@ const TScriptItem InstallScript[] = {
 };
 }  // namespace
 
-TEST_CASE("a whole installation through the wizard, then the next start presets from it")
+TEST_CASE("progress page: one error box per failed item, the walk goes on, then the finish page")
 {
     ForgetPreviousInstall();
-    TFakeIdes ides;
     TScratchDir target(L"target");
     const std::wstring installDir = target / L"Orvane";
-    {
-        TWizardRun wizard(InstallScript, 3);
-        wizard.Click(IDC_NEXT);
-        wizard.ClickRow(RowXE2);  // leaves Delphi 7 and the three extras
-        wizard.Click(IDC_NEXT);
-        wizard.SetText(IDC_DIRECTORY, installDir + L"\\");
-        wizard.Click(IDC_NEXT);
-        REQUIRE(wizard.Page() == 4);
+    TWizardRun wizard(InstallScript, 3);
+    wizard.Click(IDC_NEXT);
+    wizard.Click(IDC_NEXT);
+    wizard.SetText(IDC_DIRECTORY, installDir);
+    wizard.Click(IDC_NEXT);
+    REQUIRE(wizard.Page() == 4);
 
-        bool progressShown = false;
-        TBoxWatch error(IDOK, [&](HWND box) {
-            progressShown = wizard.Page() == 5 && wizard.Visible(IDC_PROGRESS) && !wizard.Enabled(IDC_NEXT);
-            SetWindowPos(box, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // out of the picture
-            SaveScreenshot(wizard.Dialog(), L"5-progress");
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        });
-        error.ScreenshotName = L"8-script-error";
-        wizard.Click(IDC_NEXT);  // Start: runs the script, then moves on by itself
-        CHECK(error.Seen == 1);
-        CHECK(error.Caption == L"Error");
-        CHECK(error.Text.rfind(L"Error in ScriptItem=1, ErrorCode=", 0) == 0);
-        CHECK(error.Text.find(L"ScriptItemId=8002 with text\r\n") != std::wstring::npos);
-        CHECK(progressShown);
+    bool progressShown = false;
+    TBoxWatch error(IDOK, [&](HWND box) {
+        progressShown = wizard.Page() == 5 && wizard.Visible(IDC_PROGRESS) && !wizard.Enabled(IDC_NEXT);
+        SetWindowPos(box, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // out of the picture
+        SaveScreenshot(wizard.Dialog(), L"5-progress");
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    error.ScreenshotName = L"8-script-error";
+    wizard.Click(IDC_NEXT);  // Start: runs the script, then moves on by itself
+    CHECK(error.Seen == 1);
+    CHECK(error.Caption == L"Error");
+    CHECK(error.Text.rfind(L"Error in ScriptItem=1, ErrorCode=", 0) == 0);
+    CHECK(error.Text.find(L"ScriptItemId=8002 with text\r\n") != std::wstring::npos);
+    CHECK(progressShown);
 
-        REQUIRE(wizard.Page() == 6);
-        SaveScreenshot(wizard.Dialog(), L"6-finish");
-        CHECK(DirectoryExists(installDir + L"\\Source"));
-        CHECK(DirectoryExists(installDir + L"\\Help"));  // the walk went on after the error
-        CHECK(wizard.Text(IDCANCEL) == L"Finish");
-        CHECK_FALSE(wizard.Visible(IDC_BACK));
-        CHECK_FALSE(wizard.Visible(IDC_NEXT));
-        CHECK_FALSE(wizard.Visible(IDC_STATUS));
-        CHECK_FALSE(wizard.Visible(IDC_PROGRESS));
-        CHECK_FALSE(wizard.Pages().Progress().InDoScript());
-
-        CHECK(ProductInt(Product::ValInstallVersions) == 0x100);
-        CHECK(ProductInt(Product::ValInstallItems) == (0x400u | 0x80 | 0x100 | 0x200));
-        CHECK(ProductValue(Product::ValRootDir) == installDir);
-        CHECK(ProductValue(Product::ValVersion) == L"4.07");
-        CHECK(ProductValue(Product::ValType) == L"trial version");
-        wchar_t today[80] = {};
-        GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, today, 80);
-        CHECK(ProductValue(Product::ValInstallDate) == today);
-        CHECK(ProductInt(Product::ValCustomizeItems) == 5);
-
-        TBoxWatch none(IDYES);
-        wizard.Click(IDCANCEL);  // "Finish": no question
-        CHECK(none.Seen == 0);
-        CHECK_FALSE(IsWindowVisible(wizard.Dialog()));
-    }
-    {
-        TWizardRun wizard(InstallScript, 3);
-        wizard.Click(IDC_NEXT);
-        CHECK(wizard.Text(IDC_TEXT).rfind(L"The previous version of Orvane library was found.", 0) == 0);
-        for (int row = 0; row < CustomizeCount; ++row) {
-            CAPTURE(row);
-            CHECK(wizard.RowChecked(row) == (row == RowDelphi7 || row >= RowHelp));
-        }
-        wizard.Click(IDC_NEXT);
-        CHECK(wizard.Text(IDC_DIRECTORY) == installDir);
-    }
+    REQUIRE(wizard.Page() == 6);
+    SaveScreenshot(wizard.Dialog(), L"6-finish");
+    CHECK(DirectoryExists(installDir + L"\\Source"));
+    CHECK(DirectoryExists(installDir + L"\\Help"));  // the walk went on after the error
+    CHECK(wizard.Text(IDCANCEL) == L"Finish");
+    CHECK_FALSE(wizard.Visible(IDC_BACK));
+    CHECK_FALSE(wizard.Visible(IDC_NEXT));
+    CHECK_FALSE(wizard.Visible(IDC_STATUS));
+    CHECK_FALSE(wizard.Visible(IDC_PROGRESS));
+    CHECK_FALSE(wizard.Pages().Progress().InDoScript());
     ForgetPreviousInstall();
 }
 
@@ -511,7 +546,7 @@ TEST_CASE("Start waits for a running chosen IDE: Abort stays, Retry after it clo
     wizard.SetText(IDC_DIRECTORY, installDir);
     wizard.Click(IDC_NEXT);
     REQUIRE(wizard.Page() == 4);
-    TRunningBds bds(ides.Root() + L"\\Embarcadero\\Studio\\9.0\\bin\\bds.exe");
+    TRunningBds bds(FakeIdeFolder(ides.Root(), 16) + L"\\bin\\bds.exe");
 
     {
         TBoxWatch cancel(IDABORT);
