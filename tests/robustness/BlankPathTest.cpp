@@ -5,8 +5,6 @@
 // named by a path with blanks. Canary programs stand where an unquoted one
 // would lead: "C:\Program.exe", "C:\Program Files\Orvane.exe" and
 // "C:\Program Files\Fake.exe". None of them may ever run.
-#include "catalogue/Catalogue.h"
-#include "support/Handles.h"
 #include "support/Utils.h"
 #include "tests/harness/FakeIdeSet.h"
 #include "tests/robustness/Residue.h"
@@ -88,17 +86,12 @@ TEST_CASE("below Program Files: no canary at a blank runs while installing or re
     SUBCASE("removed by the entry's command line through untwk's dialog")
     {
         Install();
-        CHECK(RunUninstaller(UninstallString(), InstallDir));
+        CHECK(RunUninstaller(EntryValue(L"UninstallString"), InstallDir));
     }
     SUBCASE("removed by the entry's quiet command line")
     {
         Install();
-        std::wstring quiet;
-        REQUIRE(RegReadStr(HKEY_LOCAL_MACHINE, std::wstring(Product::UninstallRoot) + Product::UninstallKeyName,
-                           L"QuietUninstallString", quiet));
-        CHECK(RunProcess(quiet) == uxSuccess);
-        for (DWORD start = GetTickCount(); PathExists(InstallDir) && GetTickCount() - start < 10000;)
-            Sleep(50);
+        CHECK(RunQuietRemoval(EntryValue(L"QuietUninstallString"), InstallDir) == uxSuccess);
     }
     CHECK_FALSE(PathExists(InstallDir));
     CHECK_MESSAGE(!FileExists(Marker), TCanaryPrograms::Runs());

@@ -162,7 +162,7 @@ TEST_CASE("hostile folder: failed items name the system's reason, the walk goes 
     for (const wchar_t* file : {L"Source\\qzl.inc", L"Source\\qzlStrEdit.dfm", L"History.txt", L"untwk.exe",
                                 L"uninst.log"})
         CHECK_MESSAGE(FileExists(CombinePath(InstallDir, file)), Narrow(file));
-    CHECK(UninstallString().find(L"uninst.log") != std::wstring::npos);
+    CHECK(EntryValue(L"UninstallString").find(L"uninst.log") != std::wstring::npos);
     CHECK(FileExists(CombinePath(GetKindDir(1), L"Orvane.ini")));
 
     SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);

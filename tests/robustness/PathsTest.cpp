@@ -30,13 +30,6 @@ std::vector<std::wstring> Arguments(const std::wstring& commandLine)
     return arguments;
 }
 
-std::wstring EntryValue(const wchar_t* name)
-{
-    std::wstring text;
-    RegReadStr(HKEY_LOCAL_MACHINE, std::wstring(Product::UninstallRoot) + Product::UninstallKeyName, name, text);
-    return text;
-}
-
 // The installation in dir is complete and its entry's command lines name
 // its own untwk and log as single arguments.
 void CheckInstalled(const std::wstring& dir)
@@ -54,21 +47,9 @@ void CheckInstalled(const std::wstring& dir)
 // product key gone.
 void CheckRemoved(const std::wstring& commandLine, const std::wstring& dir)
 {
-    TProcessInfo process;
-    std::wstring line = commandLine;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION raw = {};
-    REQUIRE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &raw));
-    process.Take(raw);
-    REQUIRE(WaitForSingleObject(process.Process.Get(), 60000) == WAIT_OBJECT_0);
-    DWORD exitCode = ~0u;
-    GetExitCodeProcess(process.Process.Get(), &exitCode);
-    CHECK(exitCode == uxSuccess);
-    for (DWORD start = GetTickCount(); PathExists(dir) && GetTickCount() - start < 10000;)
-        Sleep(50);
+    CHECK(RunQuietRemoval(commandLine, dir) == uxSuccess);
     CHECK_MESSAGE(!PathExists(dir), Lines(FolderNames(dir)));
-    CHECK(UninstallString().empty());
+    CHECK(EntryValue(L"UninstallString").empty());
     TRegKey key;
     CHECK(RegOpenKeyExW(HKEY_LOCAL_MACHINE, Product::RegKey, 0, KEY_READ, key.Put()) != ERROR_SUCCESS);
 }
@@ -136,7 +117,7 @@ TEST_CASE("refused folders and log paths: an exit code and a message that names 
             CHECK(run.Exit == static_cast<DWORD>(bad.Exit));
             const std::wstring output = Utf8ToWide(run.Output.data(), run.Output.size());
             CHECK(output.find(bad.Says) != std::wstring::npos);
-            CHECK(UninstallString().empty());
+            CHECK(EntryValue(L"UninstallString").empty());
         }
         CHECK_FALSE(PathExists(std::wstring(Root) + L"\\bad|name"));
     }

@@ -1,5 +1,9 @@
 #include "tests/robustness/RobustEnv.h"
 
+#include <tlhelp32.h>
+
+#include <vector>
+
 #include "catalogue/Catalogue.h"
 #include "support/Handles.h"
 #include "support/Utils.h"
@@ -71,11 +75,10 @@ TRun InstallInto(const std::wstring& dir, const std::wstring& extra, uint32_t ve
                     (extra.empty() ? L"" : L" " + extra));
 }
 
-std::wstring UninstallString()
+std::wstring EntryValue(const wchar_t* name)
 {
     std::wstring text;
-    RegReadStr(HKEY_LOCAL_MACHINE, std::wstring(Product::UninstallRoot) + Product::UninstallKeyName,
-               L"UninstallString", text);
+    RegReadStr(HKEY_LOCAL_MACHINE, std::wstring(Product::UninstallRoot) + Product::UninstallKeyName, name, text);
     return text;
 }
 
@@ -103,18 +106,50 @@ HWND FindUninstallDialog()
     return found;
 }
 
-// Waits for the process and then for what it leaves to finish (the removal of
-// untwk.exe and its folder after it has ended).
-bool EndedWithFolder(const TProcessInfo& process, const std::wstring& folder, DWORD timeoutMs)
+DWORD ParentOf(DWORD processId)
 {
-    if (WaitForSingleObject(process.Process.Get(), timeoutMs) != WAIT_OBJECT_0) {
-        TerminateProcess(process.Process.Get(), 1);
-        return false;
-    }
-    for (DWORD start = GetTickCount(); !folder.empty() && PathExists(folder) && GetTickCount() - start < 10000;)
-        Sleep(50);
-    return true;
+    const TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+        if (entry.th32ProcessID == processId)
+            return entry.th32ParentProcessID;
+    return 0;
 }
+
+// Ends a started process that did not end in time, and what it started.
+void EndTree(DWORD processId)
+{
+    std::vector<DWORD> children;
+    {
+        const TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+             more = Process32NextW(snapshot.Get(), &entry))
+            if (entry.th32ParentProcessID == processId && entry.th32ProcessID != processId)
+                children.push_back(entry.th32ProcessID);
+    }
+    const TKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
+    if (process)
+        TerminateProcess(process.Get(), 1);
+    for (DWORD child : children)
+        EndTree(child);
+}
+
+bool Ended(HANDLE process, DWORD timeoutMs)
+{
+    return process && WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+}
+
+// untwk.exe and the installation folder go a moment after untwk has ended.
+void WaitUntilGone(const std::wstring& folder)
+{
+    for (DWORD start = GetTickCount(); PathExists(folder) && GetTickCount() - start < 10000;)
+        Sleep(50);
+}
+
+}  // namespace
 
 bool StartProcess(const std::wstring& commandLine, TProcessInfo& process)
 {
@@ -128,34 +163,45 @@ bool StartProcess(const std::wstring& commandLine, TProcessInfo& process)
     return true;
 }
 
-}  // namespace
-
 bool RunUninstaller(const std::wstring& commandLine, const std::wstring& installDir)
 {
     TProcessInfo process;
     if (!StartProcess(commandLine, process))
         return false;
     HWND dialog = nullptr;
-    for (DWORD start = GetTickCount(); !dialog && GetTickCount() - start < 20000;) {
+    for (DWORD start = GetTickCount(); !dialog && GetTickCount() - start < 20000; dialog = FindUninstallDialog())
         if (WaitForSingleObject(process.Process.Get(), 50) == WAIT_OBJECT_0)
             return false;
-        dialog = FindUninstallDialog();
-    }
     if (!dialog) {
-        TerminateProcess(process.Process.Get(), 1);
+        EndTree(process.ProcessId);
         return false;
     }
+    // The copy that owns the dialog and the untwk.exe that waits for it:
+    // a caller that does not wait for untwk must not end the test early.
+    DWORD copyId = 0;
+    GetWindowThreadProcessId(dialog, &copyId);
+    const TKernelHandle copy(OpenProcess(SYNCHRONIZE, FALSE, copyId));
+    const TKernelHandle original(OpenProcess(SYNCHRONIZE, FALSE, ParentOf(copyId)));
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1000)));
-    return EndedWithFolder(process, installDir, 60000);
+    if (!Ended(process.Process.Get(), 60000) || !Ended(original.Get(), 60000) || !Ended(copy.Get(), 1000)) {
+        EndTree(process.ProcessId);
+        EndTree(copyId);
+        return false;
+    }
+    WaitUntilGone(installDir);
+    return true;
 }
 
-DWORD RunUninstallerSilent(const std::wstring& commandLine, const std::wstring& installDir)
+DWORD RunQuietRemoval(const std::wstring& commandLine, const std::wstring& installDir)
 {
     TProcessInfo process;
-    if (!StartProcess(commandLine + L" /SILENT", process))
+    if (!StartProcess(commandLine, process))
         return ~0u;
-    if (!EndedWithFolder(process, installDir, 60000))
+    if (!Ended(process.Process.Get(), 60000)) {
+        EndTree(process.ProcessId);
         return ~0u;
+    }
+    WaitUntilGone(installDir);
     DWORD exitCode = ~0u;
     GetExitCodeProcess(process.Process.Get(), &exitCode);
     return exitCode;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "support/Handles.h"
 #include "tests/common/TestEnv.h"
 
 // Delphi 3 (help .cfg), Delphi 7 (.als keywords), BDS 2006 (Help 2
@@ -21,19 +22,24 @@ struct TRun {
     std::string Output;
 };
 TRun RunCaptured(const std::wstring& commandLine, DWORD timeoutMs = 120000);
+// Starts commandLine with no window flags and this process's environment.
+bool StartProcess(const std::wstring& commandLine, TProcessInfo& process);
 // qz_headless of this build with the given arguments.
 TRun Headless(const std::wstring& arguments);
 // A headless installation of versions and RobustItems into dir.
 TRun InstallInto(const std::wstring& dir, const std::wstring& extra = L"", uint32_t versions = RobustVersions);
 
-// HKLM ...\Uninstall\qzlLib "UninstallString"; empty when missing.
-std::wstring UninstallString();
-// Starts commandLine (an untwk command), clicks Start in its dialog, waits
-// for it to end and then up to 10 s for installDir to go. False when no
-// dialog came up or untwk did not end.
+// A value of HKLM ...\Uninstall\qzlLib; empty when missing.
+std::wstring EntryValue(const wchar_t* name);
+// Starts commandLine (untwk, or a program that starts it such as Wine's
+// uninstaller), clicks Start in untwk's dialog, waits for the started
+// process and both untwk processes to end and then up to 10 s for
+// installDir to go. False when no dialog came up or something did not end
+// (then ended here).
 bool RunUninstaller(const std::wstring& commandLine, const std::wstring& installDir);
-// The same with "/SILENT" appended: untwk's exit code, ~0u when it did not end.
-DWORD RunUninstallerSilent(const std::wstring& commandLine, const std::wstring& installDir);
+// Runs a removal without a dialog (untwk /SILENT): its exit code once it and
+// then installDir have gone; ~0u when it did not end.
+DWORD RunQuietRemoval(const std::wstring& commandLine, const std::wstring& installDir);
 
 // The fake IDEs of versions below C:\qz-robust-ides for the life of the
 // object (made outside Temp so that pictures of the prefix include them).

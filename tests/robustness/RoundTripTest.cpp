@@ -1,6 +1,7 @@
 // Installation and removal as a whole, judged by pictures of the prefix: a
-// removal through the uninstall entry's own command line, a second
-// installation over the first, and ten install/remove cycles.
+// removal through the uninstall entry's own command line and one through
+// Wine's uninstaller, a second installation over the first, and ten
+// install/remove cycles.
 #include <set>
 
 #include "catalogue/Catalogue.h"
@@ -49,6 +50,38 @@ void CheckNoDuplicateEntries(HKEY parent, const std::wstring& path)
         CheckNoDuplicateEntries(parent, path + L"\\" + sub);
 }
 
+std::vector<std::wstring> UntwkCopies()
+{
+    std::wstring temp = GetKindDir(5);
+    while (!temp.empty() && temp.back() == L'\\')
+        temp.pop_back();
+    std::vector<std::wstring> copies;
+    for (const std::wstring& name : FolderNames(temp))
+        if (name.rfind(L"untwk-", 0) == 0)
+            copies.push_back(name);
+    return copies;
+}
+
+// Wine's list of installed programs: "key|||DisplayName" lines.
+std::string WineUninstallerList()
+{
+    const TRun list = RunCaptured(L"uninstaller.exe --list");
+    CHECK(list.Exit == 0);
+    return list.Output;
+}
+
+// A complete removal leaves the picture from before the installation but
+// for the documented remainder, no untwk copy in the temporary folder, and
+// nothing in Wine's list.
+void CheckRemovedToRemainder(const TSnapshot& before)
+{
+    const std::vector<std::wstring> left = Unexpected(SnapshotDiff(before, TakeSnapshot()), DocumentedRemainder());
+    CHECK_MESSAGE(left.empty(), Lines(left));
+    CHECK_FALSE(PathExists(InstallDir));
+    CHECK_MESSAGE(UntwkCopies().empty(), Lines(UntwkCopies()));
+    CHECK(WineUninstallerList().find("qzlLib") == std::string::npos);
+}
+
 }  // namespace
 
 TEST_SUITE("prefix")
@@ -65,13 +98,18 @@ TEST_CASE("install and remove through the uninstall entry: only the documented r
         const TRun install = InstallInto(InstallDir);
         INFO(install.Output);
         REQUIRE(install.Exit == 0);
-        const std::wstring command = UninstallString();
-        CHECK(command == L"\"" + std::wstring(InstallDir) + L"\\untwk.exe\" \"" + InstallDir + L"\\uninst.log\"");
-        REQUIRE(RunUninstaller(command, InstallDir));
-        const TSnapshot after = TakeSnapshot();
-        const std::vector<std::wstring> left = Unexpected(SnapshotDiff(before, after), DocumentedRemainder());
-        CHECK_MESSAGE(left.empty(), Lines(left));
-        CHECK_FALSE(PathExists(InstallDir));
+        REQUIRE(RunUninstaller(EntryValue(L"UninstallString"), InstallDir));
+        CheckRemovedToRemainder(before);
+    }
+
+    SUBCASE("one installation, removed through Wine's uninstaller and untwk's dialog")
+    {
+        const TRun install = InstallInto(InstallDir);
+        INFO(install.Output);
+        REQUIRE(install.Exit == 0);
+        REQUIRE(WineUninstallerList().find("qzlLib|||Tarnwick Orvane library v4.07") != std::string::npos);
+        REQUIRE(RunUninstaller(L"uninstaller.exe --remove qzlLib", InstallDir));
+        CheckRemovedToRemainder(before);
     }
 
     SUBCASE("ten install and remove cycles through untwk /SILENT leave what one leaves")
@@ -80,12 +118,9 @@ TEST_CASE("install and remove through the uninstall entry: only the documented r
             const TRun install = InstallInto(InstallDir);
             INFO("cycle " << cycle << ": " << install.Output);
             REQUIRE(install.Exit == 0);
-            REQUIRE(RunUninstallerSilent(UninstallString(), InstallDir) == 0);
+            REQUIRE(RunQuietRemoval(EntryValue(L"UninstallString") + L" /SILENT", InstallDir) == 0);
         }
-        const std::vector<std::wstring> left =
-            Unexpected(SnapshotDiff(before, TakeSnapshot()), DocumentedRemainder());
-        CHECK_MESSAGE(left.empty(), Lines(left));
-        CHECK_FALSE(PathExists(InstallDir));
+        CheckRemovedToRemainder(before);
     }
     ScrubInstallation(InstallDir);
 }
