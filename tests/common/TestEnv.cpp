@@ -161,6 +161,9 @@ std::string Narrow(const std::wstring& text)
 
 // A new process shows in a snapshot with its program name only once it has
 // started; wait for that so the check does not race the start.
+namespace {
+
+// Waits until a started process shows in a process snapshot with its name.
 void WaitUntilListed(DWORD processId)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -172,6 +175,30 @@ void WaitUntilListed(DWORD processId)
                 return;
         Sleep(50);
     }
+}
+
+}  // namespace
+
+TRunningProgram::TRunningProgram(const std::wstring& path)
+{
+    REQUIRE(CopyFileW(BinPath(L"qz_idle_ide.exe").c_str(), path.c_str(), FALSE));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION raw = {};
+    std::wstring line = L"\"" + path + L"\"";
+    REQUIRE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &raw));
+    FProcess.Take(raw);
+    WaitUntilListed(FProcess.ProcessId);
+}
+
+void TRunningProgram::End()
+{
+    if (!FProcess.Process)
+        return;
+    TerminateProcess(FProcess.Process.Get(), 0);
+    WaitForSingleObject(FProcess.Process.Get(), 5000);
+    FProcess.Process.Reset();
+    FProcess.Thread.Reset();
 }
 
 std::vector<std::wstring> ReadUtf16Lines(const std::wstring& path)

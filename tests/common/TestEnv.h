@@ -7,6 +7,8 @@
 
 #include <doctest.h>
 
+#include "support/Handles.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -56,8 +58,21 @@ bool RemoveTree(const std::wstring& path);  // test-side clean-up, no guards
 DWORD RunProcess(const std::wstring& commandLine, const std::wstring& currentDir = L"",
                  DWORD timeoutMs = 60000);
 
-// Waits until a started process shows in a process snapshot with its name.
-void WaitUntilListed(DWORD processId);
+// A copy of the idle test program started under another name (an IDE's
+// program, say); ended with the object. It is listed in process snapshots
+// once the constructor returns.
+class TRunningProgram {
+public:
+    explicit TRunningProgram(const std::wstring& path);
+    ~TRunningProgram() { End(); }
+    TRunningProgram(const TRunningProgram&) = delete;
+    TRunningProgram& operator=(const TRunningProgram&) = delete;
+    void End();
+    DWORD Id() const { return FProcess.ProcessId; }
+
+private:
+    TProcessInfo FProcess;
+};
 
 // Polls done() every 50 ms for at most timeoutMs; its last answer.
 template <typename TDone>

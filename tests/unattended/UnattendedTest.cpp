@@ -2,8 +2,6 @@
 // make, what they install and register, the logs, and each exit code.
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -72,36 +70,6 @@ public:
 private:
     TScratchDir FDir{L"ides"};
     std::vector<int> FEntries;
-};
-
-// A copy of the idle program started under an IDE's program name.
-class TRunningProgram {
-public:
-    explicit TRunningProgram(const std::wstring& path)
-    {
-        REQUIRE(CopyFileW(BinPath(L"qz_idle_ide.exe").c_str(), path.c_str(), FALSE));
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION raw = {};
-        std::wstring line = QuotePath(path);
-        REQUIRE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &raw));
-        FProcess.Take(raw);
-        WaitUntilListed(FProcess.ProcessId);
-    }
-    ~TRunningProgram() { End(); }
-    void End()
-    {
-        if (!FProcess.Process)
-            return;
-        TerminateProcess(FProcess.Process.Get(), 0);
-        WaitForSingleObject(FProcess.Process.Get(), 5000);
-        FProcess.Process.Reset();
-        FProcess.Thread.Reset();
-    }
-    DWORD Id() const { return FProcess.ProcessId; }
-
-private:
-    TProcessInfo FProcess;
 };
 
 DWORD RunSetup(const std::wstring& arguments)

@@ -504,34 +504,6 @@ const TScriptItem QuietScript[] = {
     {opCreateFolder, L"Source", 0, 3, nullptr, nullptr, 0, 0, nullptr},
 };
 
-// The idle program started as the XE2 fake's bds.exe.
-class TRunningBds {
-public:
-    explicit TRunningBds(const std::wstring& path)
-    {
-        REQUIRE(CopyFileW(BinPath(L"qz_idle_ide.exe").c_str(), path.c_str(), FALSE));
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION raw = {};
-        std::wstring line = L"\"" + path + L"\"";
-        REQUIRE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &raw));
-        FProcess.Take(raw);
-        WaitUntilListed(FProcess.ProcessId);
-    }
-    ~TRunningBds() { End(); }
-    void End()
-    {
-        if (!FProcess.Process)
-            return;
-        TerminateProcess(FProcess.Process.Get(), 0);
-        WaitForSingleObject(FProcess.Process.Get(), 5000);
-        FProcess.Process.Reset();
-        FProcess.Thread.Reset();
-    }
-
-private:
-    TProcessInfo FProcess;
-};
 }  // namespace
 
 TEST_CASE("Start waits for a running chosen IDE: Abort stays, Retry after it closed goes on")
@@ -546,7 +518,7 @@ TEST_CASE("Start waits for a running chosen IDE: Abort stays, Retry after it clo
     wizard.SetText(IDC_DIRECTORY, installDir);
     wizard.Click(IDC_NEXT);
     REQUIRE(wizard.Page() == 4);
-    TRunningBds bds(FakeIdeFolder(ides.Root(), 16) + L"\\bin\\bds.exe");
+    TRunningProgram bds(FakeIdeFolder(ides.Root(), 16) + L"\\bin\\bds.exe");
 
     {
         TBoxWatch cancel(IDABORT);
