@@ -184,7 +184,7 @@ public:
     {
         for (const std::wstring& file : FFiles)
             DeleteFileW(file.c_str());
-        RegDeleteKeyTree(HKEY_LOCAL_MACHINE, FValues[0].first);
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, FValues[0].first.c_str());  // Windows' Uninstall key stays
         RegDeleteKeyTree(HKEY_LOCAL_MACHINE, FValues[1].first);
         RegRemoveValue(HKEY_LOCAL_MACHINE, FValues[2].first, FValues[2].second);
     }

@@ -221,6 +221,11 @@ void ScrubInstallation(const std::wstring& dir)
 {
     RemoveTree(dir);
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(Product::UninstallRoot) + Product::UninstallKeyName).c_str());
+    // Windows always has the Uninstall key, even empty; a test elsewhere may
+    // have pruned it, and the installation would bring it back.
+    std::wstring uninstallRoot = Product::UninstallRoot;
+    uninstallRoot.pop_back();
+    RegCreateKeyPath(HKEY_LOCAL_MACHINE, uninstallRoot);
     // Through an existing product key, so that an emptied maker key some
     // other test left behind goes too and every picture starts alike.
     RegCreateKeyPath(HKEY_LOCAL_MACHINE, Product::RegKey);

@@ -56,7 +56,8 @@ struct TInstallation {
     ~TInstallation()
     {
         DeleteFileW(Templates.c_str());
-        RegDeleteKeyTree(HKEY_LOCAL_MACHINE, UninstallRoot + std::wstring(KeyName));
+        // The entry only: an emptied Uninstall key is Windows' own and stays.
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, (UninstallRoot + std::wstring(KeyName)).c_str());
     }
     bool KeyExists() const { return RegKeyExists(HKEY_LOCAL_MACHINE, UninstallRoot + std::wstring(KeyName)); }
 
