@@ -57,7 +57,7 @@ std::vector<std::wstring> UntwkCopies()
         temp.pop_back();
     std::vector<std::wstring> copies;
     for (const std::wstring& name : FolderNames(temp))
-        if (name.rfind(L"untwk-", 0) == 0)
+        if (name.rfind(L"untwk-", 0) == 0 && DirectoryExists(CombinePath(temp, name)))  // not untwk-error.txt
             copies.push_back(name);
     return copies;
 }
