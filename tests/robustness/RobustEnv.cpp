@@ -88,22 +88,8 @@ namespace {
 // belongs to that copy's process, not to the one started here.
 HWND FindUninstallDialog()
 {
-    HWND found = nullptr;
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            wchar_t cls[64] = {};
-            wchar_t title[128] = {};
-            GetClassNameW(window, cls, 64);
-            GetWindowTextW(window, title, 128);
-            if (IsWindowVisible(window) && std::wstring(cls) == L"#32770" &&
-                std::wstring(title) == L"Uninstall for Orvane library v4.07" && GetDlgItem(window, 1000)) {
-                *reinterpret_cast<HWND*>(param) = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+    const HWND dialog = FindWindowW(L"#32770", L"Uninstall for Orvane library v4.07");
+    return dialog && IsWindowVisible(dialog) && GetDlgItem(dialog, 1000) ? dialog : nullptr;
 }
 
 DWORD ParentOf(DWORD processId)
