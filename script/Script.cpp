@@ -1,5 +1,7 @@
 #include "script/Script.h"
 
+#include <cwchar>
+
 #include "catalogue/Catalogue.h"
 #include "script/ScriptOps.h"
 #include "support/SharedState.h"
@@ -55,6 +57,33 @@ int TScript::Stop()
     if (FLogEnable)
         CloseTextLog();
     return 0;
+}
+
+int TScript::Run(TScriptObserver& observer)
+{
+    Start();
+    int failed = 0;
+    std::wstring status;
+    for (; FCurrent < FCount; ++FCurrent) {
+        ItemText(status);
+        observer.ItemStarting(status);
+        if (const int error = ItemDoScript()) {
+            ++failed;
+            observer.ItemFailed(ScriptErrorText(FCurrent, error, CurrentItem().Id, FLogText));
+        }
+        observer.ItemFinished(ItemProgressStep());
+    }
+    return failed;
+}
+
+std::wstring ScriptErrorText(int item, int error, uint32_t itemId, const std::wstring& logText)
+{
+    wchar_t head[96];
+    const int n = swprintf(head, sizeof head / sizeof head[0],
+                           L"Error in ScriptItem=%d, ErrorCode=%xh ScriptItemId=%x with text\r\n", item,
+                           static_cast<unsigned>(error), static_cast<unsigned>(itemId));
+    std::wstring text(head, n > 0 ? static_cast<size_t>(n) : 0);
+    return text + logText;
 }
 
 void TScript::ItemText(std::wstring& text) const

@@ -11,6 +11,24 @@
 #include "script/ScriptItem.h"
 #include "support/Handles.h"
 
+class TScript;
+
+// What the caller of Run sees of the walk, item by item.
+class TScriptObserver {
+public:
+    virtual ~TScriptObserver() = default;
+    // Before an item runs: the status text (kept from earlier items when the
+    // item has none of its own).
+    virtual void ItemStarting(const std::wstring& status) = 0;
+    // An item failed: its error text for the user or a log.
+    virtual void ItemFailed(const std::wstring& message) = 0;
+    // After each item, failed or not.
+    virtual void ItemFinished(int progressStep) = 0;
+};
+
+// "Error in ScriptItem=..." for a failed item, however long its log text.
+std::wstring ScriptErrorText(int item, int error, uint32_t itemId, const std::wstring& logText);
+
 class TScript {
 public:
     // The product's own table by default; tests pass their own.
@@ -23,6 +41,9 @@ public:
     int Start();
     // Closes the uninstall log, then the text log; always 0.
     int Stop();
+    // Start, then every item in order: a failure is reported and the walk
+    // goes on. The number of failed items.
+    int Run(TScriptObserver& observer);
 
     int Count() const { return FCount; }
     int ProgressCount() const { return FCount; }

@@ -71,6 +71,46 @@ std::vector<std::wstring> SplitList(const std::wstring& text)
     return parts;
 }
 
+// One unattended parameter's effect on options: empty, or what is wrong
+// with it. Names that are none of ours are ignored, as above.
+std::wstring ApplyUnattended(TUnattendedOptions& options, const std::wstring& param)
+{
+    const size_t equals = param.find(L'=');
+    const std::wstring name = LowerCase(param.substr(1, equals == std::wstring::npos ? std::wstring::npos : equals - 1));
+    const bool hasValue = equals != std::wstring::npos;
+    const std::wstring value = hasValue ? Unquoted(param.substr(equals + 1)) : std::wstring();
+
+    const bool ui = name == L"silent" || name == L"verysilent";
+    if (ui || name == L"force") {
+        // A valued /SILENT still makes the run unattended, so the mistake is
+        // reported instead of a wizard waiting for a user.
+        if (ui)
+            options.Ui = name == L"silent" ? TSetupUi::Silent : TSetupUi::VerySilent;
+        else if (!hasValue)
+            options.Force = true;
+        return hasValue ? param + L": this switch takes no value" : L"";
+    }
+    if (name != L"dir" && name != L"ides" && name != L"items" && name != L"log")
+        return L"";
+    if (!hasValue)
+        return param + L": a value is needed (" + param + L"=...)";
+    if ((name == L"dir" || name == L"log") && value.empty())
+        return param + L": the path is empty";
+    if (name == L"dir") {
+        options.HasDir = true;
+        options.Dir = value;
+    } else if (name == L"ides") {
+        options.HasIdes = true;
+        options.Ides = SplitList(value);
+    } else if (name == L"items") {
+        options.HasItems = true;
+        options.Items = SplitList(value);
+    } else {
+        options.LogCopy = value;
+    }
+    return L"";
+}
+
 }  // namespace
 
 TUnattendedOptions ParseUnattended(const std::vector<std::wstring>& params)
@@ -80,51 +120,9 @@ TUnattendedOptions ParseUnattended(const std::vector<std::wstring>& params)
         const std::wstring& param = params[i];
         if (param.size() <= 2 || !IsSwitchChar(param[0]))
             continue;
-        const size_t equals = param.find(L'=');
-        const std::wstring name = LowerCase(param.substr(1, equals == std::wstring::npos ? std::wstring::npos : equals - 1));
-        const bool hasValue = equals != std::wstring::npos;
-        const std::wstring value = hasValue ? Unquoted(param.substr(equals + 1)) : std::wstring();
-
-        const bool isFlag = name == L"silent" || name == L"verysilent" || name == L"force";
-        const bool isOption = name == L"dir" || name == L"ides" || name == L"items" || name == L"log";
-        if (!isFlag && !isOption)
-            continue;
-        if (isFlag && hasValue) {
-            // Still unattended, so the mistake is reported instead of a wizard waiting for a user.
-            if (name == L"silent" || name == L"verysilent")
-                options.Ui = name == L"silent" ? TSetupUi::Silent : TSetupUi::VerySilent;
-            if (options.Error.empty())
-                options.Error = param + L": this switch takes no value";
-            continue;
-        }
-        if (isOption && !hasValue) {
-            if (options.Error.empty())
-                options.Error = param + L": a value is needed (" + param + L"=...)";
-            continue;
-        }
-        if ((name == L"dir" || name == L"log") && value.empty()) {
-            if (options.Error.empty())
-                options.Error = param + L": the path is empty";
-            continue;
-        }
-        if (name == L"silent")
-            options.Ui = TSetupUi::Silent;
-        else if (name == L"verysilent")
-            options.Ui = TSetupUi::VerySilent;
-        else if (name == L"force")
-            options.Force = true;
-        else if (name == L"dir") {
-            options.HasDir = true;
-            options.Dir = value;
-        } else if (name == L"ides") {
-            options.HasIdes = true;
-            options.Ides = SplitList(value);
-        } else if (name == L"items") {
-            options.HasItems = true;
-            options.Items = SplitList(value);
-        } else {
-            options.LogCopy = value;
-        }
+        const std::wstring error = ApplyUnattended(options, param);
+        if (options.Error.empty())
+            options.Error = error;
     }
     return options;
 }

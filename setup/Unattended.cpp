@@ -12,8 +12,7 @@
 #include "support/Handles.h"
 #include "support/SharedState.h"
 #include "support/Utils.h"
-#include "wizard/Choices.h"
-#include "wizard/Pages.h"
+#include "catalogue/Choices.h"
 
 namespace {
 
@@ -164,6 +163,104 @@ private:
     HWND FBar = nullptr;
 };
 
+
+// Why a run stops before the script; Code is exSuccess when it does not.
+struct TRefusal {
+    int Code = exSuccess;
+    std::wstring Message;
+    explicit operator bool() const { return Code != exSuccess; }
+};
+
+// The selection page's presets, then the command line's choices.
+TRefusal Choose(const TUnattendedOptions& options)
+{
+    PresetSelection(ReadPreviousInstall());
+    ReadCustomizeItems();
+    std::wstring error;
+    if (options.HasIdes)
+        error = ChooseIdes(options.Ides);
+    if (error.empty() && options.HasItems)
+        error = ChooseItems(options.Items);
+    if (!error.empty())
+        return {exBadParameters, error};
+    ComputeMasks();
+    if (Shared.InstallVersions == 0 && Shared.InstallItems == 0)
+        return {exBadParameters, L"Nothing to install: no IDE version and no extra item is chosen"};
+    return {};
+}
+
+// The destination, which the uninstaller later removes whole, and the IDEs
+// that must not run while their packages are replaced; then the folder.
+TRefusal PrepareDestination(const TUnattendedOptions& options, std::vector<std::wstring>& notes)
+{
+    const std::wstring dir = TrimStoredDirectory(options.HasDir ? options.Dir : ProposeDirectory(ReadPreviousRootDir()));
+    if (IsProtectedFolder(dir))
+        return {exBadParameters, dir.empty() ? std::wstring(L"No destination folder: give one with /DIR")
+                                             : L"/DIR: setup cannot install into \"" + dir +
+                                                   L"\"; the destination must be a full path to a folder of its own"};
+
+    const std::vector<TRunningIde> running = FindRunningIdes(Shared.InstallVersions);
+    if (!running.empty()) {
+        const std::wstring list = OneLine(DescribeRunningIdes(running));
+        if (!options.Force)
+            return {exCannotStart, L"Close the running IDEs first, or add /FORCE: " + list};
+        notes.push_back(L"Installed while these IDEs ran (/FORCE): " + list);
+    }
+
+    Shared.InstallDir = dir;
+    if (const DWORD error = ForceDirectory(dir))
+        return {exCannotStart, L"Cannot create \"" + dir + L"\": " + SysErrorMessage(error)};
+    return {};
+}
+
+// The walk without questions: failures become notes, and /SILENT's window
+// shows the status and the progress.
+class TUnattendedObserver : public TScriptObserver {
+public:
+    TUnattendedObserver(const TProgressWindow* window, std::vector<std::wstring>& notes)
+        : FWindow(window), FNotes(notes)
+    {
+    }
+    void ItemStarting(const std::wstring& status) override
+    {
+        if (FWindow)
+            FWindow->SetStatus(status);
+    }
+    void ItemFailed(const std::wstring& message) override { FNotes.push_back(message); }
+    void ItemFinished(int progressStep) override
+    {
+        if (FWindow)
+            FWindow->Advance(progressStep);
+    }
+
+private:
+    const TProgressWindow* FWindow;
+    std::vector<std::wstring>& FNotes;
+};
+
+int Install(HINSTANCE instance, const TUnattendedOptions& options, std::vector<std::wstring>& notes)
+{
+    int failedItems = 0;
+    {
+        TScript script;
+        std::unique_ptr<TProgressWindow> window;
+        if (options.Ui == TSetupUi::Silent)
+            window = std::make_unique<TProgressWindow>(instance, script.ProgressCount());
+        TUnattendedObserver observer(window.get(), notes);
+        failedItems = script.Run(observer);
+    }
+    const bool saved = SaveInstallInfo();
+    if (!saved)
+        notes.push_back(std::wstring(L"Cannot write the values of HKEY_LOCAL_MACHINE\\") + Product::RegKey);
+
+    // Errors follow the items' own lines, so both logs tell the whole story.
+    const std::wstring log = CombinePath(Shared.InstallDir, TextLogName);
+    WriteLines(log, notes, true);
+    if (!options.LogCopy.empty())
+        CopyFileW(log.c_str(), options.LogCopy.c_str(), FALSE);
+    return failedItems > 0 || !saved ? exFailedItems : exSuccess;
+}
+
 }  // namespace
 
 int RunUnattended(HINSTANCE instance, const TUnattendedOptions& options)
@@ -175,75 +272,11 @@ int RunUnattended(HINSTANCE instance, const TUnattendedOptions& options)
         return Stop(TUnattendedOptions(), exBadParameters,
                     L"/LOG: cannot write \"" + options.LogCopy + L"\": " + SysErrorMessage(GetLastError()));
 
-    // What the selection page presets on its first display.
-    PresetSelection(ReadPreviousInstall());
-    ReadCustomizeItems();
-    if (options.HasIdes) {
-        const std::wstring error = ChooseIdes(options.Ides);
-        if (!error.empty())
-            return Stop(options, exBadParameters, error);
-    }
-    if (options.HasItems) {
-        const std::wstring error = ChooseItems(options.Items);
-        if (!error.empty())
-            return Stop(options, exBadParameters, error);
-    }
-    ComputeMasks();
-    if (Shared.InstallVersions == 0 && Shared.InstallItems == 0)
-        return Stop(options, exBadParameters, L"Nothing to install: no IDE version and no extra item is chosen");
-
-    // The directory page's rule: the uninstaller later removes this folder whole.
-    const std::wstring dir = TrimStoredDirectory(options.HasDir ? options.Dir : ProposeDirectory(ReadPreviousRootDir()));
-    if (IsProtectedFolder(dir))
-        return Stop(options, exBadParameters,
-                    dir.empty() ? std::wstring(L"No destination folder: give one with /DIR")
-                                : L"/DIR: setup cannot install into \"" + dir +
-                                      L"\"; the destination must be a full path to a folder of its own");
-
     std::vector<std::wstring> notes;
-    const std::vector<TRunningIde> running = FindRunningIdes(Shared.InstallVersions);
-    if (!running.empty()) {
-        const std::wstring list = OneLine(DescribeRunningIdes(running));
-        if (!options.Force)
-            return Stop(options, exCannotStart, L"Close the running IDEs first, or add /FORCE: " + list);
-        notes.push_back(L"Installed while these IDEs ran (/FORCE): " + list);
-    }
-
-    Shared.InstallDir = dir;
-    if (const DWORD error = ForceDirectory(dir))
-        return Stop(options, exCannotStart, L"Cannot create \"" + dir + L"\": " + SysErrorMessage(error));
-
-    int failedItems = 0;
-    {
-        TScript script;
-        std::unique_ptr<TProgressWindow> window;
-        if (options.Ui == TSetupUi::Silent)
-            window = std::make_unique<TProgressWindow>(instance, script.ProgressCount());
-        script.Start();
-        std::wstring status;
-        while (script.Current() < script.Count()) {
-            script.ItemText(status);
-            if (window)
-                window->SetStatus(status);
-            const int error = script.ItemDoScript();
-            if (error != 0) {
-                ++failedItems;
-                notes.push_back(
-                    ScriptErrorText(script.Current(), error, script.CurrentItem().Id, script.LogString()));
-            }
-            if (window)
-                window->Advance(script.ItemProgressStep());
-            script.SetCurrent(script.Current() + 1);
-        }
-    }
-    const bool saved = SaveInstallInfo();
-    if (!saved)
-        notes.push_back(std::wstring(L"Cannot write the values of HKEY_LOCAL_MACHINE\\") + Product::RegKey);
-
-    // Errors follow the items' own lines, so both logs tell the whole story.
-    const std::wstring log = CombinePath(dir, TextLogName);
-    WriteLines(log, notes, true);
-    if (!options.LogCopy.empty())
-        CopyFileW(log.c_str(), options.LogCopy.c_str(), FALSE);
-    return failedItems > 0 || !saved ? exFailedItems : exSuccess;
+    TRefusal refusal = Choose(options);
+    if (!refusal)
+        refusal = PrepareDestination(options, notes);
+    if (refusal)
+        return Stop(options, refusal.Code, refusal.Message);
+    return Install(instance, options, notes);
 }

@@ -4,14 +4,13 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <cwchar>
 #include <vector>
 
 #include "catalogue/Catalogue.h"
 #include "script/Script.h"
 #include "support/SharedState.h"
 #include "support/Utils.h"
-#include "wizard/Choices.h"
+#include "catalogue/Choices.h"
 #include "wizard/Pages.h"
 #include "wizard/WizardIds.h"
 
@@ -19,26 +18,12 @@ namespace {
 
 constexpr int DirectoryLimit = 260;  // characters read from the edit, terminator included
 
-bool EndsWithSeparator(const std::wstring& text)
-{
-    return !text.empty() && (text.back() == L'\\' || text.back() == L'/');
-}
-
 std::wstring ProductSuffix()
 {
     return std::wstring(Product::Edition) + L" of " + Product::Name + L" v" + Product::Version + L" on you computer.";
 }
 
 }  // namespace
-
-std::wstring TrimStoredDirectory(std::wstring text)
-{
-    if (text.size() > DirectoryLimit - 1)
-        text.resize(DirectoryLimit - 1);
-    if (EndsWithSeparator(text))
-        text.pop_back();
-    return text;
-}
 
 // ---- Directory ------------------------------------------------------------------
 
@@ -228,16 +213,6 @@ int TPageReadyForInstall::Hide()
 
 // ---- Progress ---------------------------------------------------------------------
 
-std::wstring ScriptErrorText(int item, int error, uint32_t itemId, const std::wstring& logText)
-{
-    wchar_t head[96];
-    const int n = swprintf(head, sizeof head / sizeof head[0],
-                           L"Error in ScriptItem=%d, ErrorCode=%xh ScriptItemId=%x with text\r\n", item,
-                           static_cast<unsigned>(error), static_cast<unsigned>(itemId));
-    std::wstring text(head, n > 0 ? static_cast<size_t>(n) : 0);
-    return text + logText;
-}
-
 int TPageProgress::Show()
 {
     ShowItem(IDC_PROGRESS_GROUP, true);
@@ -266,37 +241,47 @@ void TPageProgress::SetScript(const TScriptItem* items, int count)
 
 void TPageProgress::SetText(const std::wstring& value) const { SetItemText(IDC_STATUS, value); }
 
+namespace {
+
+// The page's side of the walk: status line, error boxes, progress bar, and
+// one keyboard or mouse message per item, which keeps Cancel and the link
+// alive without the dialog manager's key handling.
+class TProgressObserver : public TScriptObserver {
+public:
+    TProgressObserver(const TPageProgress& page, HWND bar) : FPage(page), FBar(bar) {}
+    void ItemStarting(const std::wstring& status) override { FPage.SetText(status); }
+    void ItemFailed(const std::wstring& message) override
+    {
+        MessageBoxW(FPage.DlgHandle, message.c_str(), L"Error", MB_OK);
+    }
+    void ItemFinished(int progressStep) override
+    {
+        SendMessageW(FBar, PBM_DELTAPOS, static_cast<WPARAM>(progressStep), 0);
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, WM_KEYFIRST, 0x0109, PM_REMOVE) ||
+            PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, 0x020E, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+
+private:
+    const TPageProgress& FPage;
+    HWND FBar;
+};
+
+}  // namespace
+
 int TPageProgress::DoScript()
 {
     FInDoScript = true;
     {
         TScript script(FItems, FItemCount);
-        script.Start();
         const HWND bar = Item(IDC_PROGRESS);
         SendMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(0, script.ProgressCount() - 1));
         SendMessageW(bar, PBM_SETPOS, 0, 0);
-        std::wstring status;
-        while (script.Current() < script.Count()) {
-            script.ItemText(status);
-            SetText(status);
-            const int error = script.ItemDoScript();
-            if (error != 0) {
-                const std::wstring text =
-                    ScriptErrorText(script.Current(), error, script.CurrentItem().Id, script.LogString());
-                MessageBoxW(DlgHandle, text.c_str(), L"Error", MB_OK);
-            }
-            SendMessageW(bar, PBM_DELTAPOS, static_cast<WPARAM>(script.ItemProgressStep()), 0);
-            script.SetCurrent(script.Current() + 1);
-
-            // One keyboard or mouse message per item keeps Cancel and the
-            // link alive without the dialog manager's key handling.
-            MSG msg;
-            if (PeekMessageW(&msg, nullptr, WM_KEYFIRST, 0x0109, PM_REMOVE) ||
-                PeekMessageW(&msg, nullptr, WM_MOUSEFIRST, 0x020E, PM_REMOVE)) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
-        }
+        TProgressObserver observer(*this, bar);
+        script.Run(observer);
         EnableWindow(Item(IDC_NEXT), TRUE);
         SendMessageW(Item(IDC_NEXT), BM_CLICK, 0, 0);
         Hide();

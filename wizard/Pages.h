@@ -74,10 +74,6 @@ private:
     bool FFirstShow = true;
 };
 
-// The destination text with one trailing separator removed, at most 259
-// characters: what the directory page stores.
-std::wstring TrimStoredDirectory(std::wstring text);
-
 class TPageReadyForInstall : public TPage {
 public:
     int Show() override;
@@ -102,9 +98,6 @@ private:
     const TScriptItem* FItems = nullptr;
     int FItemCount = 0;
 };
-
-// "Error in ScriptItem=..." for a failed item, however long its log text.
-std::wstring ScriptErrorText(int item, int error, uint32_t itemId, const std::wstring& logText);
 
 class TPageFinish : public TPage {
 public:

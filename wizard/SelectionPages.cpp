@@ -2,7 +2,7 @@
 #include "catalogue/Catalogue.h"
 #include "support/SharedState.h"
 #include "support/Utils.h"
-#include "wizard/Choices.h"
+#include "catalogue/Choices.h"
 #include "wizard/Pages.h"
 #include "wizard/WizardIds.h"
 

@@ -1,5 +1,6 @@
-// What the selection, directory and finish pages decide, as plain functions:
-// the wizard and unattended setup make the same choices through them.
+// What the selection, directory and finish pages decide, as plain functions
+// without any window: the wizard and unattended setup make the same choices
+// through them.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +29,9 @@ void ComputeMasks();
 std::wstring ProposeDirectory(const std::wstring& previousRootDir);
 // The previous installation's "RootDir", empty when none.
 std::wstring ReadPreviousRootDir();
+// The destination text with one trailing separator removed, at most 259
+// characters: what the directory page stores.
+std::wstring TrimStoredDirectory(std::wstring text);
 
 // The product key's seven values; stops at the first failed write.
 bool SaveInstallInfo();

@@ -1,10 +1,16 @@
-#include "wizard/Choices.h"
+#include "catalogue/Choices.h"
 
 #include <windows.h>
 
 #include "catalogue/Catalogue.h"
 #include "support/SharedState.h"
 #include "support/Utils.h"
+
+namespace {
+
+constexpr size_t DirectoryLimit = 260;  // characters of a stored destination, terminator included
+
+}  // namespace
 
 TPreviousInstall ReadPreviousInstall()
 {
@@ -67,6 +73,15 @@ std::wstring ReadPreviousRootDir()
     if (!RegReadStr(HKEY_LOCAL_MACHINE, Product::RegKey, Product::ValRootDir, path))
         path.clear();
     return path;
+}
+
+std::wstring TrimStoredDirectory(std::wstring text)
+{
+    if (text.size() > DirectoryLimit - 1)
+        text.resize(DirectoryLimit - 1);
+    if (!text.empty() && (text.back() == L'\\' || text.back() == L'/'))
+        text.pop_back();
+    return text;
 }
 
 std::wstring ProposeDirectory(const std::wstring& previousRootDir)
