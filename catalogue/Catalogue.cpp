@@ -87,6 +87,32 @@ const TPackageTarget PackageTargets[PackageTargetCount] = {
 };
 // clang-format on
 
+namespace {
+
+// Entries the rules below single out.
+constexpr int Delphi3Entry = 1;
+constexpr int Delphi2007Entry = 12;
+constexpr int BDS2010Entry = 14;
+
+int EntryOf(const TBorlandProduct& ide) { return static_cast<int>(&ide - IdeCatalogue) + 1; }
+
+}  // namespace
+
+TPathValue LibrarySearchPath(const TBorlandProduct& ide, TPlatform platform)
+{
+    TPathValue value{std::wstring(ide.RegKey) + IdeKey::Library, L"Search Path"};
+    if (ide.Is32and64)
+        value.Key += platform == TPlatform::Win64 ? IdeKey::Win64 : IdeKey::Win32;
+    if (EntryOf(ide) == Delphi3Entry)
+        value.Name = L"SearchPath";
+    return value;
+}
+
+bool NeedsOptionsUpdate(const TBorlandProduct& ide)
+{
+    return EntryOf(ide) >= Delphi2007Entry && EntryOf(ide) <= BDS2010Entry;
+}
+
 TBorlandProduct* IdeByIndex(int index)
 {
     if (index < 1 || index > IdeCount)

@@ -55,6 +55,19 @@ struct TBorlandProduct {
 constexpr int IdeCount = 28;
 extern TBorlandProduct IdeCatalogue[IdeCount];  // entry k lives at [k - 1]
 
+// Where an IDE version keeps a ";"-separated path list: key below
+// HKEY_CURRENT_USER and value name.
+struct TPathValue {
+    std::wstring Key;
+    std::wstring Name;
+};
+enum class TPlatform { Win32, Win64 };
+// The library search path for a platform; versions without a 64-bit
+// platform keep one list for both.
+TPathValue LibrarySearchPath(const TBorlandProduct& ide, TPlatform platform);
+// Versions that re-read their environment options only when told to.
+bool NeedsOptionsUpdate(const TBorlandProduct& ide);
+
 // 1-based look-up; nullptr outside 1..28.
 TBorlandProduct* IdeByIndex(int index);
 // First entry whose InternalId equals id; nullptr when none (also for 0).

@@ -19,15 +19,7 @@ int ReadForEdit(const std::wstring& path, TFileHandle& file, std::string& conten
                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return -1;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart >= 0x80000000LL)
-        return -2;
-    content.assign(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!content.empty() && !ReadFile(file.Get(), &content[0], static_cast<DWORD>(content.size()), &read, nullptr))
-        return -2;
-    content.resize(read);
-    return 0;
+    return ReadWholeFile(file, content) ? 0 : -2;
 }
 
 // "...Fail" with the system's reason, as the error note and the log show it.

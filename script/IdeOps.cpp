@@ -51,14 +51,7 @@ TPathAppend AppendToPathList(std::wstring& log, const std::wstring& key, const s
     return TPathAppend::Added;
 }
 
-// The library search path of the current IDE version: its key and value.
-void LibraryPathValue(const TBorlandProduct& ide, uint32_t options, std::wstring& key, std::wstring& name)
-{
-    key = std::wstring(ide.RegKey) + IdeKey::Library;
-    if (ide.Is32and64)
-        key += (options & 2) ? IdeKey::Win64 : IdeKey::Win32;
-    name = Shared.CurrentProduct == 1 ? L"SearchPath" : L"Search Path";
-}
+TPlatform PlatformOf(uint32_t options) { return (options & 2) ? TPlatform::Win64 : TPlatform::Win32; }
 
 std::wstring PackageDescription()
 {
@@ -68,11 +61,47 @@ std::wstring PackageDescription()
     return text;
 }
 
-// Catalogue entries 12 to 14 re-read their options only when told to.
-bool NeedsOptionsUpdate(int product) { return product >= 12 && product <= 14; }
+// The tool that compiles the item's project with the IDE's own compiler,
+// and its command line; every path quoted, as it may hold blanks.
+struct TCompileCommand {
+    const wchar_t* ToolName;
+    std::wstring Tool;
+    std::wstring CommandLine;
+};
+
+TCompileCommand CompileCommand(const TBorlandProduct& ide, const TScriptItem& item)
+{
+    TCompileCommand command;
+    command.ToolName = !ide.IsDelphi ? L"make.exe" : item.Options == 1 ? L"dcc64.exe" : L"dcc32.exe";
+    command.Tool = ide.RootDir + L"\\bin\\" + command.ToolName;
+    command.CommandLine = QuotePath(command.Tool) + (ide.IsDelphi ? L" " : L" /f") + QuotePath(TextOrEmpty(item.Text));
+    return command;
+}
+
+// Starts the compiler hidden in the current directory and waits for it a
+// while: 0, or the system's reason when it cannot start. The process gets
+// default security: setup runs elevated, and an access list open to
+// everyone would let any program of the session take the compiler over.
+int RunCompiler(std::wstring commandLine)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &started))
+        return TScriptOps::LastError();
+    TProcessInfo process;
+    process.Take(started);
+    WaitForSingleObject(process.Process.Get(), CompileWaitMs);
+    return 0;
+}
 
 }  // namespace
 
+// Results: -1 empty mask, -2 a mask beyond the catalogue, -3 or -4 dcc or
+// make missing, or the system's reason when the compiler cannot start.
 int TScriptOps::CompilePackage(TScript& s)
 {
     const TScriptItem& item = Item(s);
@@ -86,42 +115,15 @@ int TScriptOps::CompilePackage(TScript& s)
     if (!ide)
         return -2;
 
-    const std::wstring project = TextOrEmpty(item.Text);
-    const wchar_t* toolName = !ide->IsDelphi ? L"make.exe" : item.Options == 1 ? L"dcc64.exe" : L"dcc32.exe";
-    const std::wstring tool = ide->RootDir + L"\\bin\\" + toolName;
-    if (!FileExists(tool)) {
-        Log(s) = std::wstring(L"Compiling package, cannot find ") + toolName + L": " + project + L"...Fail";
+    const TCompileCommand command = CompileCommand(*ide, item);
+    if (!FileExists(command.Tool)) {
+        Log(s) = std::wstring(L"Compiling package, cannot find ") + command.ToolName + L": " + TextOrEmpty(item.Text) +
+                 L"...Fail";
         return ide->IsDelphi ? -3 : -4;
     }
-    std::wstring commandLine =
-        QuotePath(tool) + (ide->IsDelphi ? L" " : L" /f") + QuotePath(project);
-
-    // A null access list: everyone may use the compiler process.
-    TLocalMem descriptor(LocalAlloc(LPTR, SECURITY_DESCRIPTOR_MIN_LENGTH));
-    if (!descriptor)
-        return -5;
-    if (!InitializeSecurityDescriptor(descriptor.Get(), SECURITY_DESCRIPTOR_REVISION))
-        return -6;
-    if (!SetSecurityDescriptorDacl(descriptor.Get(), TRUE, nullptr, FALSE))
-        return -7;
-    SECURITY_ATTRIBUTES attributes = {};
-    attributes.nLength = sizeof(attributes);
-    attributes.lpSecurityDescriptor = descriptor.Get();
-    attributes.bInheritHandle = TRUE;
-
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], &attributes, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &started))
-        return LastError();
-    TProcessInfo process;
-    process.Take(started);
-    WaitForSingleObject(process.Process.Get(), CompileWaitMs);
-
-    Log(s) = L"Compiling package: " + project + sfSuccess;
+    if (const int error = RunCompiler(command.CommandLine))
+        return error;
+    Log(s) = L"Compiling package: " + std::wstring(TextOrEmpty(item.Text)) + sfSuccess;
     return 0;
 }
 
@@ -140,12 +142,11 @@ int TScriptOps::RegisterPackage(TScript& s)
         return -1;
     Log(s) = L"Registering package: " + package + sfSuccess;
 
-    std::wstring key, name;
-    LibraryPathValue(*ide, item.Options, key, name);
+    const TPathValue library = LibrarySearchPath(*ide, PlatformOf(item.Options));
     const int slash = LastCharPos(package, L'\\');
     const std::wstring folder = slash > 0 ? package.substr(0, static_cast<size_t>(slash - 1)) : package;
     std::wstring line;
-    const TPathAppend outcome = AppendToPathList(line, key, name, folder);
+    const TPathAppend outcome = AppendToPathList(line, library.Key, library.Name, folder);
     if (outcome == TPathAppend::ReadFailed)
         return -2;
     Log(s) += L"\r\n" + line;
@@ -153,7 +154,7 @@ int TScriptOps::RegisterPackage(TScript& s)
         return 0;
     if (outcome == TPathAppend::WriteFailed)
         return -3;
-    if (NeedsOptionsUpdate(Shared.CurrentProduct) &&
+    if (NeedsOptionsUpdate(*ide) &&
         !RegWriteStr(HKEY_CURRENT_USER, std::wstring(ide->RegKey) + IdeKey::Globals, L"ForceEnvOptionsUpdate", L"1"))
         return -4;
     Log(s) += sfSuccess;
@@ -170,16 +171,12 @@ int TScriptOps::AddLibraryPath(TScript& s)
     if (!ItemPath(s, item.DirKind, item.Text, folder))
         return errNoProduct;
 
-    std::wstring key, name;
     const std::wstring suffix = TextOrEmpty(item.Text2);
     const std::wstring valueName = TextOrEmpty(item.Text3);
-    if (!suffix.empty() && !valueName.empty()) {
-        key = std::wstring(ide->RegKey) + L"\\" + suffix;
-        name = valueName;
-    } else {
-        LibraryPathValue(*ide, item.Options, key, name);
-    }
-    switch (AppendToPathList(Log(s), key, name, folder)) {
+    const TPathValue list = !suffix.empty() && !valueName.empty()
+                                ? TPathValue{std::wstring(ide->RegKey) + L"\\" + suffix, valueName}
+                                : LibrarySearchPath(*ide, PlatformOf(item.Options));
+    switch (AppendToPathList(Log(s), list.Key, list.Name, folder)) {
     case TPathAppend::ReadFailed: return (item.Options & 1) ? 0 : -2;
     case TPathAppend::Present: return 0;
     case TPathAppend::WriteFailed: return -3;

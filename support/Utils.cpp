@@ -320,6 +320,21 @@ bool DeleteFileOrLink(const std::wstring& path)
     return IsDirectoryLink(GetFileAttributesW(path.c_str())) && RemoveDirectoryW(path.c_str());
 }
 
+bool ReadWholeFile(const TFileHandle& file, std::string& content)
+{
+    content.clear();
+    LARGE_INTEGER size = {};
+    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart >= 0x80000000LL)
+        return false;
+    content.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!content.empty() &&
+        (!ReadFile(file.Get(), &content[0], static_cast<DWORD>(content.size()), &read, nullptr) ||
+         read != content.size()))
+        return false;
+    return true;
+}
+
 bool GetFileProductVersion(const std::wstring& fileName, uint32_t& high, uint32_t& low)
 {
     DWORD ignored = 0;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "support/Handles.h"
+
 // Platform identifier from GetVersionExW, captured once at start-up
 // (2 = Windows NT family, 0 when the call failed).
 extern DWORD PlatformId;
@@ -60,6 +62,10 @@ bool FileExists(const std::wstring& path);       // a file, not a folder
 bool DirectoryExists(const std::wstring& path);
 // DeleteFileW; a directory link of that name is removed with RemoveDirectoryW.
 bool DeleteFileOrLink(const std::wstring& path);
+
+// The whole content of an open file, read from its start; false when it
+// cannot be read or is 2 GiB or more.
+bool ReadWholeFile(const TFileHandle& file, std::string& content);
 
 bool GetFileProductVersion(const std::wstring& fileName, uint32_t& high, uint32_t& low);
 

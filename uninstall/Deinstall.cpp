@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "catalogue/Catalogue.h"
-#include "script/ScriptItem.h"
+#include "uninstall/UninstLog.h"
 #include "support/Handles.h"
 #include "support/SharedState.h"
 #include "support/Utils.h"
@@ -24,14 +24,12 @@ struct TUndoRecord {
 
 std::wstring KindPath(const TUndoRecord& rec) { return CombinePath(GetKindDir(rec.Log.DirKind), rec.Text); }
 
-std::wstring LibraryValueName() { return Shared.CurrentProduct == 1 ? L"SearchPath" : L"Search Path"; }
-
-// Where RegisterPackage and AddLibraryPath put the folder: versions with a
-// 64-bit platform keep one list per platform, and the script registers
-// packages and library folders for Win32 only.
-std::wstring LibraryKey(const TBorlandProduct& ide)
+// Where RegisterPackage and AddLibraryPath put the folder: the script
+// registers packages and library folders for Win32 only.
+bool RemoveLibraryEntry(const TBorlandProduct& ide, const std::wstring& folder)
 {
-    return std::wstring(ide.RegKey) + IdeKey::Library + (ide.Is32and64 ? IdeKey::Win32 : L"");
+    const TPathValue library = LibrarySearchPath(ide, TPlatform::Win32);
+    return RemoveListEntry(HKEY_CURRENT_USER, library.Key, library.Name, folder);
 }
 
 // A record text an undo step may join to its base folder: relative, without
@@ -75,8 +73,7 @@ int UndoPackage(const TUndoRecord& rec)
     RegRemoveValue(HKEY_CURRENT_USER, std::wstring(ide->RegKey) + IdeKey::KnownPackages, package);
     const int slash = LastCharPos(package, L'\\');
     if (slash > 0)
-        RemoveListEntry(HKEY_CURRENT_USER, LibraryKey(*ide), LibraryValueName(),
-                        package.substr(0, static_cast<size_t>(slash) - 1));
+        RemoveLibraryEntry(*ide, package.substr(0, static_cast<size_t>(slash) - 1));
     return 0;
 }
 
@@ -85,7 +82,7 @@ int UndoLibraryPath(const TUndoRecord& rec)
     const TBorlandProduct* ide = CurrentIde();
     if (!ide)
         return 0;
-    RemoveListEntry(HKEY_CURRENT_USER, LibraryKey(*ide), LibraryValueName(), KindPath(rec));
+    RemoveLibraryEntry(*ide, KindPath(rec));
     return 0;
 }
 
@@ -115,21 +112,10 @@ int UndoHelpConfigLine(const TUndoRecord& rec)
         return 0;
 
     std::string content;
-    {
-        TFileHandle in(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                   nullptr));
-        if (!in)
-            return 0;
-        LARGE_INTEGER size = {};
-        if (!GetFileSizeEx(in.Get(), &size) || size.QuadPart > 0x7FFFFFFF)
-            return 0;
-        content.resize(static_cast<size_t>(size.QuadPart));
-        DWORD read = 0;
-        if (!content.empty() &&
-            (!ReadFile(in.Get(), &content[0], static_cast<DWORD>(content.size()), &read, nullptr) ||
-             read != content.size()))
-            return 0;
-    }
+    if (!ReadWholeFile(TFileHandle(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr)),
+                       content))
+        return 0;
     const int p = SubTextPosA(LowerCaseA(content), LowerCaseA(line));
     if (p <= 0)
         return 0;
@@ -356,33 +342,41 @@ int TDeinstall::PrepareDeinstall()
             SpanBegin = at;
             return 0;
         }
-        switch (record.Code) {
-        case piProductName:
-            ProductName = RecordText(record);
-            break;
-        case piVersion:
-            ProductVersion = RecordText(record);
-            break;
-        case piEdition:
-            ProductType = RecordText(record);
-            break;
-        case piInstallDir:
-            Shared.InstallDir = RecordText(record);
-            break;
-        case piRegKey:
-            ProductRegKey = RecordText(record);
-            break;
-        case piUninstallKey:
-            ProductIntName = RecordText(record);
-            break;
-        case piReverseMarker:
+        if (TakeProductRecord(record)) {
             ReadBackward = true;
             SpanBegin = pos;
             return 0;
-        default:
-            break;
         }
     }
+}
+
+bool TDeinstall::TakeProductRecord(const TLogRecord& record)
+{
+    switch (record.Code) {
+    case piProductName:
+        ProductName = RecordText(record);
+        break;
+    case piVersion:
+        ProductVersion = RecordText(record);
+        break;
+    case piEdition:
+        ProductType = RecordText(record);
+        break;
+    case piInstallDir:
+        Shared.InstallDir = RecordText(record);
+        break;
+    case piRegKey:
+        ProductRegKey = RecordText(record);
+        break;
+    case piUninstallKey:
+        ProductIntName = RecordText(record);
+        break;
+    case piReverseMarker:
+        return true;
+    default:
+        break;
+    }
+    return false;
 }
 
 void TDeinstall::SetStatus(const std::wstring& text) const

@@ -49,6 +49,9 @@ public:
     int StopResult = 0;
 
 private:
+    // Keeps what a product record names; true for the reverse marker, after
+    // which the action records follow.
+    bool TakeProductRecord(const TLogRecord& record);
     void SetStatus(const std::wstring& text) const;
     void ShowProgress(size_t span) const;
 
