@@ -4,8 +4,10 @@
 
 #include "support/Handles.h"
 
+#include "support/Files.h"
+#include "support/Registry.h"
 #include "support/SharedState.h"
-#include "support/Utils.h"
+#include "support/Text.h"
 
 // clang-format off
 TBorlandProduct IdeCatalogue[IdeCount] = {

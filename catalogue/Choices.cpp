@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "catalogue/Catalogue.h"
+#include "support/Registry.h"
 #include "support/SharedState.h"
-#include "support/Utils.h"
 
 namespace {
 

@@ -2,9 +2,11 @@
 // and in-place edits of text files.
 #include "catalogue/Catalogue.h"
 #include "script/ScriptOps.h"
+#include "support/DirKinds.h"
+#include "support/Files.h"
 #include "support/Handles.h"
 #include "support/StringList.h"
-#include "support/Utils.h"
+#include "support/Text.h"
 
 namespace {
 

@@ -2,8 +2,11 @@
 // product key, and the removal of a previously installed version.
 #include "catalogue/Catalogue.h"
 #include "script/ScriptOps.h"
+#include "support/Files.h"
+#include "support/Process.h"
+#include "support/Registry.h"
 #include "support/SharedState.h"
-#include "support/Utils.h"
+#include "support/Text.h"
 #include "uninstall/Deinstall.h"
 
 namespace {

@@ -2,9 +2,13 @@
 // the design-time package and adding folders to the IDE's path lists.
 #include "catalogue/Catalogue.h"
 #include "script/ScriptOps.h"
+#include "support/DirKinds.h"
+#include "support/Files.h"
 #include "support/Handles.h"
+#include "support/Process.h"
+#include "support/Registry.h"
 #include "support/SharedState.h"
-#include "support/Utils.h"
+#include "support/Text.h"
 
 namespace {
 

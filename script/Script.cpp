@@ -4,8 +4,10 @@
 
 #include "catalogue/Catalogue.h"
 #include "script/ScriptOps.h"
+#include "support/DirKinds.h"
+#include "support/Files.h"
 #include "support/SharedState.h"
-#include "support/Utils.h"
+#include "support/Text.h"
 #include "uninstall/UninstLog.h"
 
 namespace {

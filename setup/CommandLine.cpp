@@ -4,7 +4,7 @@
 #include <shellapi.h>
 
 #include "support/SharedState.h"
-#include "support/Utils.h"
+#include "support/Text.h"
 
 const wchar_t* const ParameterHelpText =
     L"Tarnwick setup parameters description:\r\n"

@@ -3,8 +3,9 @@
 #include <windows.h>
 
 #include "script/ScriptItem.h"
+#include "support/DirKinds.h"
+#include "support/Files.h"
 #include "support/SharedState.h"
-#include "support/Utils.h"
 
 void ExtractPayloadFiles(const TScriptItem* items, int count)
 {

@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/Choices.h"
 #include "script/Script.h"
+#include "support/Files.h"
 #include "support/Handles.h"
 #include "support/SharedState.h"
-#include "support/Utils.h"
-#include "catalogue/Choices.h"
+#include "support/Text.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "support/Handles.h"
-#include "support/Utils.h"
+#include "support/Text.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <delayimp.h>
 
-#include "support/Utils.h"
+#include "support/Files.h"
 
 namespace {
 

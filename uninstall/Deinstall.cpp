@@ -5,10 +5,14 @@
 #include <utility>
 
 #include "catalogue/Catalogue.h"
-#include "uninstall/UninstLog.h"
+#include "support/DirKinds.h"
+#include "support/Files.h"
 #include "support/Handles.h"
+#include "support/Process.h"
+#include "support/Registry.h"
 #include "support/SharedState.h"
-#include "support/Utils.h"
+#include "support/Text.h"
+#include "uninstall/UninstLog.h"
 
 namespace {
 

@@ -4,8 +4,9 @@
 
 #include <cstdio>
 
+#include "support/DirKinds.h"
+#include "support/Files.h"
 #include "support/Handles.h"
-#include "support/Utils.h"
 #include "uninstall/UntwkCommandLine.h"
 
 namespace {

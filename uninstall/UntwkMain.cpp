@@ -12,7 +12,7 @@
 
 #include "support/Handles.h"
 #include "support/SharedState.h"
-#include "support/Utils.h"
+#include "support/Text.h"
 #include "uninstall/Deinstall.h"
 #include "uninstall/TempCopy.h"
 #include "uninstall/UntwkCommandLine.h"

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include "support/DirKinds.h"
+#include "support/Files.h"
 #include "support/Handles.h"
-#include "support/Utils.h"
+#include "support/Text.h"
 
 TUntwkExitCode ExitCodeOf(int outcome)
 {

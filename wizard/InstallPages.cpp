@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "catalogue/Catalogue.h"
-#include "script/Script.h"
-#include "support/SharedState.h"
-#include "support/Utils.h"
 #include "catalogue/Choices.h"
+#include "script/Script.h"
+#include "support/Files.h"
+#include "support/SharedState.h"
 #include "wizard/Pages.h"
 #include "wizard/WizardIds.h"
 

@@ -1,8 +1,7 @@
 // Welcome page, selection page and the Customize dialog.
 #include "catalogue/Catalogue.h"
-#include "support/SharedState.h"
-#include "support/Utils.h"
 #include "catalogue/Choices.h"
+#include "support/SharedState.h"
 #include "wizard/Pages.h"
 #include "wizard/WizardIds.h"
 

@@ -1,0 +1,50 @@
+// Paths, folders and files. Plain functions: each reports failure through
+// its result and never shows anything.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "support/Handles.h"
+
+// The Windows, system and temporary folders; empty when unknown.
+std::wstring WindowsDirectory();
+std::wstring SystemDirectory();
+std::wstring TempDirectory();
+
+// The one rule for joining paths.
+std::wstring CombinePath(const std::wstring& base, const std::wstring& relative);
+
+DWORD ForceDirectory(const std::wstring& path);  // Win32 error, 0 = success
+
+// DeleteDirTree result bits (0 = full success).
+constexpr uint32_t ddFileNotDeleted = 0x80000002;
+constexpr uint32_t ddListCloseFailed = 0x80000004;
+constexpr uint32_t ddFolderNotRemoved = 0x80000008;
+constexpr uint32_t ddLookupCloseFailed = 0x80000010;
+constexpr uint32_t ddFolderNotFound = 0x80000020;
+constexpr uint32_t ddRefused = 0x80000040;  // a path no tree walk may touch
+uint32_t DeleteDirTree(const std::wstring& path, bool keepRoot);
+
+// True for paths whose removal would be a disaster rather than an uninstall:
+// empty or relative paths, drive roots, and the Windows, system, temporary,
+// profile and program folders themselves.
+bool IsProtectedFolder(const std::wstring& path);
+
+// FindFirstFileW test: any match counts, a folder included.
+bool PathExists(const std::wstring& path);
+bool FileExists(const std::wstring& path);       // a file, not a folder
+bool DirectoryExists(const std::wstring& path);
+// DeleteFileW; a directory link of that name is removed with RemoveDirectoryW.
+bool DeleteFileOrLink(const std::wstring& path);
+
+// The whole content of an open file, read from its start; false when it
+// cannot be read or is 2 GiB or more.
+bool ReadWholeFile(const TFileHandle& file, std::string& content);
+
+bool GetFileProductVersion(const std::wstring& fileName, uint32_t& high, uint32_t& low);
+
+// Writes payload resource (type "QZLIB") of this program to a file.
+DWORD ExtractPayload(uint32_t resourceId, const std::wstring& fileName);

@@ -1,0 +1,89 @@
+#include "support/Text.h"
+
+#include "support/Handles.h"
+
+int SubTextPos(const std::wstring& text, const std::wstring& pattern)
+{
+    if (text.empty() || pattern.empty())
+        return 0;
+    const size_t at = text.find(pattern);
+    return at == std::wstring::npos ? 0 : static_cast<int>(at) + 1;
+}
+
+int SubTextPosA(const std::string& text, const std::string& pattern)
+{
+    if (text.empty() || pattern.empty())
+        return 0;
+    const size_t at = text.find(pattern);
+    return at == std::string::npos ? 0 : static_cast<int>(at) + 1;
+}
+
+int LastCharPos(const std::wstring& text, wchar_t ch)
+{
+    const size_t at = text.rfind(ch);
+    return at == std::wstring::npos ? 0 : static_cast<int>(at) + 1;
+}
+
+std::wstring LowerCase(const std::wstring& text)
+{
+    std::wstring out = text;
+    if (!out.empty())
+        CharLowerBuffW(&out[0], static_cast<DWORD>(out.size()));
+    return out;
+}
+
+std::string LowerCaseA(const std::string& text)
+{
+    std::string out = text;
+    if (!out.empty())
+        CharLowerBuffA(&out[0], static_cast<DWORD>(out.size()));
+    return out;
+}
+
+namespace {
+
+std::string FromWide(UINT codePage, const std::wstring& text)
+{
+    if (text.empty())
+        return {};
+    const int size = static_cast<int>(text.size());
+    const int n = WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (n <= 0)
+        return {};
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), size, &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring ToWide(UINT codePage, const char* data, size_t size)
+{
+    if (size == 0)
+        return {};
+    const int n = MultiByteToWideChar(codePage, 0, data, static_cast<int>(size), nullptr, 0);
+    if (n <= 0)
+        return {};
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, data, static_cast<int>(size), &out[0], n);
+    return out;
+}
+
+}  // namespace
+
+std::string WideToUtf8(const std::wstring& text) { return FromWide(CP_UTF8, text); }
+std::wstring Utf8ToWide(const char* data, size_t size) { return ToWide(CP_UTF8, data, size); }
+std::string WideToAnsi(const std::wstring& text) { return FromWide(CP_ACP, text); }
+std::wstring AnsiToWide(const char* data, size_t size) { return ToWide(CP_ACP, data, size); }
+
+std::wstring SysErrorMessage(DWORD code)
+{
+    TLocalMem buffer;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, 0, reinterpret_cast<LPWSTR>(buffer.Put()), 0, nullptr);
+    if (n == 0 || !buffer)
+        return L"";
+    std::wstring text(static_cast<const wchar_t*>(buffer.Get()), n);
+    while (!text.empty() && (text.back() <= L' ' || text.back() == L'.'))
+        text.pop_back();
+    return text;
+}

@@ -1,0 +1,22 @@
+// Text helpers: searching, letter case and code-page conversions, and the
+// system's messages. Positions are 1-based, 0 = not found.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+int SubTextPos(const std::wstring& text, const std::wstring& pattern);
+int SubTextPosA(const std::string& text, const std::string& pattern);
+int LastCharPos(const std::wstring& text, wchar_t ch);
+
+std::wstring LowerCase(const std::wstring& text);      // CharLowerW
+std::string LowerCaseA(const std::string& text);       // CharLowerA
+std::string WideToUtf8(const std::wstring& text);
+std::wstring Utf8ToWide(const char* data, size_t size);
+std::string WideToAnsi(const std::wstring& text);      // system ANSI code page
+std::wstring AnsiToWide(const char* data, size_t size);
+
+// The system's message for an error code, without trailing blanks, control
+// characters and full stops.
+std::wstring SysErrorMessage(DWORD code);
