@@ -2,8 +2,8 @@
 
 #include "catalogue/Product.h"
 #include "support/Handles.h"
+#include "support/Registry.h"
 
-#include <vector>
 
 const wchar_t* const IdeLabels[IdeLabelCount] = {
     L"Delphi3",   L"Delphi4",       L"Delphi5",       L"CBuilder3", L"CBuilder4", L"CBuilder5", L"Delphi6",
@@ -12,35 +12,12 @@ const wchar_t* const IdeLabels[IdeLabelCount] = {
     L"XE7",       L"XE8",           L"XE10",          L"XE10.1",    L"XE10.2",    L"XE10.3",    L"XE10.4",
     L"RADStudio11"};
 
-bool ReadRegString(HKEY root, const wchar_t* subKey, const wchar_t* name, std::wstring& value)
-{
-    TRegKey key;
-    if (RegOpenKeyExW(root, subKey, 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS)
-        return false;
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
-        return false;
-    // One spare character: a stored string need not carry its terminator.
-    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
-    DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &bytes) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ)
-        return false;
-    value.assign(buffer.data(), bytes / sizeof(wchar_t));
-    const auto end = value.find(L'\0');
-    if (end != std::wstring::npos)
-        value.resize(end);
-    return true;
-}
-
 TProductValues ReadProductValues(HKEY root, const wchar_t* subKey)
 {
     TProductValues values;
-    values.HasVersion = ReadRegString(root, subKey, Product::ValVersion, values.Version);
-    values.HasType = ReadRegString(root, subKey, Product::ValType, values.Type);
-    values.HasRootDir = ReadRegString(root, subKey, Product::ValRootDir, values.RootDir);
+    values.HasVersion = RegReadStr(root, subKey, Product::ValVersion, values.Version);
+    values.HasType = RegReadStr(root, subKey, Product::ValType, values.Type);
+    values.HasRootDir = RegReadStr(root, subKey, Product::ValRootDir, values.RootDir);
 
     TRegKey key;
     if (RegOpenKeyExW(root, subKey, 0, KEY_QUERY_VALUE, key.Put()) == ERROR_SUCCESS) {

@@ -20,9 +20,6 @@ struct TProductValues {
     uint32_t InstallVersions = 0;
 };
 
-// Reads a REG_SZ value; false when the key or value is missing or not REG_SZ.
-[[nodiscard]] bool ReadRegString(HKEY root, const wchar_t* subKey, const wchar_t* name, std::wstring& value);
-
 // Reads the product key below root (HKLM for the installed product).
 TProductValues ReadProductValues(HKEY root, const wchar_t* subKey);
 

@@ -2,6 +2,7 @@
 
 #include "aboutbox/AboutText.h"
 #include "catalogue/Product.h"
+#include "support/Registry.h"
 
 #include <shellapi.h>
 
@@ -136,7 +137,7 @@ bool OpenHotLink(HWND window)
 DWORD OpenUrl(const wchar_t* url)
 {
     std::wstring command;
-    if (!ReadRegString(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", nullptr, command))
+    if (!RegReadStr(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", L"", command))
         return NoBrowserCommand;
     command = BuildBrowserCommand(command, url);
 
