@@ -93,6 +93,7 @@ namespace {
 
 // Entries the rules below single out.
 constexpr int Delphi3Entry = 1;
+constexpr int Delphi7Entry = 9;
 constexpr int Delphi2007Entry = 12;
 constexpr int BDS2010Entry = 14;
 
@@ -161,7 +162,7 @@ const wchar_t* IdeProcessName(const TBorlandProduct& ide)
 {
     if (!ide.IsDelphi)
         return L"bcb.exe";
-    return ide.InternalId <= 0x100 ? L"delphi32.exe" : L"bds.exe";
+    return EntryOf(ide) <= Delphi7Entry ? L"delphi32.exe" : L"bds.exe";
 }
 
 namespace {
