@@ -1,17 +1,16 @@
 #define DOCTEST_CONFIG_IMPLEMENT
 #include "tests/unit/UnitTest.h"
 
-#include <shellapi.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
-#include "catalogue/Catalogue.h"
 #include "support/Handles.h"
 #include "support/SharedState.h"
 
-namespace {
+namespace fs = std::filesystem;
 
-const HKEY SandboxRoots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT};
-
-}  // namespace
+static const HKEY SandboxRoots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT};
 
 int main(int argc, char** argv)
 {
@@ -20,76 +19,53 @@ int main(int argc, char** argv)
     return doctest::Context(argc, argv).run();
 }
 
-TSandbox::TSandbox()
+TSandbox::TSandbox() : Temp(fs::temp_directory_path().wstring()), CurrentDir(fs::current_path().wstring())
 {
-    static int serial = 0;
-    const std::wstring name = L"qz-unit-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial);
-    wchar_t buffer[MAX_PATH];
-    GetTempPathW(MAX_PATH, buffer);
-    Dir = CombinePath(buffer, name);
-    REQUIRE(CreateDirectoryW(Dir.c_str(), nullptr));
+    static int serial = 0;  // with the time: Wine hands out the same process ids run after run
+    const std::wstring name = L"qz-unit-" + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++serial);
+    Dir = CombinePath(Temp, name);
+    REQUIRE(fs::create_directory(Dir));
     SetEnvironmentVariableW(L"TMP", Dir.c_str());
     SetEnvironmentVariableW(L"TEMP", Dir.c_str());
-    GetCurrentDirectoryW(MAX_PATH, buffer);
-    FCurrentDir = buffer;
-
-    // All three keys are made below the real HKCU before any root is mapped.
-    FKey = L"Software\\QzUnit\\" + name;
-    TRegKey keys[3];
-    for (int i = 0; i < 3; ++i)
-        REQUIRE(RegCreateKeyExW(HKEY_CURRENT_USER, (FKey + L"\\" + std::to_wstring(i)).c_str(), 0, nullptr, 0,
-                                KEY_ALL_ACCESS, nullptr, keys[i].Put(), nullptr) == ERROR_SUCCESS);
-    for (int i = 0; i < 3; ++i)
-        REQUIRE(RegOverridePredefKey(SandboxRoots[i], keys[i].Get()) == ERROR_SUCCESS);
-
-    Shared = TSharedState();
-    for (TBorlandProduct& ide : IdeCatalogue) {
-        ide.RootDir.clear();
-        ide.Exists = ide.Selected = false;
+    Key = L"Software\\QzUnit\\" + name;
+    for (int i = 2; i >= 0; --i) {  // HKCU last: every key is made below the real one
+        TRegKey key;
+        REQUIRE(RegCreateKeyExW(HKEY_CURRENT_USER, (Key + L"\\" + std::to_wstring(i)).c_str(), 0, nullptr, 0,
+                                KEY_ALL_ACCESS, nullptr, key.Put(), nullptr) == ERROR_SUCCESS);
+        REQUIRE(RegOverridePredefKey(SandboxRoots[i], key.Get()) == ERROR_SUCCESS);
     }
+    Shared = TSharedState();
 }
 
 TSandbox::~TSandbox()
 {
     for (HKEY root : SandboxRoots)
         RegOverridePredefKey(root, nullptr);
-    RegDeleteTreeW(HKEY_CURRENT_USER, FKey.c_str());
-    SetCurrentDirectoryW(FCurrentDir.c_str());
-    const std::wstring from = Dir + L'\0';  // the list ends in two NULs
-    SHFILEOPSTRUCTW remove = {};
-    remove.wFunc = FO_DELETE;
-    remove.pFrom = from.c_str();
-    remove.fFlags = FOF_NO_UI;
-    SHFileOperationW(&remove);
-    SetEnvironmentVariableW(L"TMP", nullptr);
-    SetEnvironmentVariableW(L"TEMP", nullptr);
+    RegDeleteTreeW(HKEY_CURRENT_USER, Key.c_str());
+    SetEnvironmentVariableW(L"TMP", Temp.c_str());
+    SetEnvironmentVariableW(L"TEMP", Temp.c_str());
+    std::error_code ignored;
+    fs::current_path(CurrentDir, ignored);
+    fs::remove_all(Dir, ignored);
 }
 
 std::string ReadBytes(const std::wstring& path)
 {
-    TFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    std::string bytes(file ? GetFileSize(file.Get(), nullptr) : 0, '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && !ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr))
-        bytes.clear();
-    return bytes;
+    std::ifstream in(fs::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes)
 {
-    TFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
+    std::ofstream out(fs::path(path), std::ios::binary);
+    return out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::wstring RegText(HKEY root, const std::wstring& key, const std::wstring& name)
 {
     wchar_t text[1024];
     DWORD size = sizeof text;
-    return RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS
-               ? text
-               : L"<missing>";
+    return RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, text, &size) ? L"<missing>" : text;
 }
 
 void SetRegText(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text)

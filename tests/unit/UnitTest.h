@@ -1,5 +1,5 @@
-// What every in-process test needs: readable failure messages for wide
-// strings, and a sandbox that keeps a test off the prefix's shared state.
+// What every in-process test needs: failure messages that show texts, and a
+// sandbox that keeps a test off the prefix's shared state.
 #pragma once
 
 #include <windows.h>
@@ -11,43 +11,29 @@
 
 #include "support/Utils.h"
 
-// Failed comparisons, CAPTURE and INFO print texts, wide ones as UTF-8.
+// Failed comparisons and INFO print texts (wide ones as UTF-8), not addresses.
 namespace doctest {
-template <>
-struct StringMaker<const char*> {
+template <> struct StringMaker<const char*> {
     static String convert(const char* s) { return s ? s : "(null)"; }
 };
-template <>
-struct StringMaker<std::wstring> {
+template <> struct StringMaker<std::wstring> {
     static String convert(const std::wstring& s) { return ("\"" + WideToUtf8(s) + "\"").c_str(); }
 };
-template <>
-struct StringMaker<const wchar_t*> {
+template <> struct StringMaker<const wchar_t*> {
     static String convert(const wchar_t* s) { return s ? StringMaker<std::wstring>::convert(s) : "(null)"; }
 };
-template <>
-struct StringMaker<wchar_t*> : StringMaker<const wchar_t*> {};
-template <size_t N>
-struct StringMaker<wchar_t[N]> : StringMaker<const wchar_t*> {};
+template <size_t N> struct StringMaker<wchar_t[N]> : StringMaker<const wchar_t*> {};
 }  // namespace doctest
 
 // A scratch folder that is also the process's temporary folder, and the
 // registry roots HKCU, HKLM and HKCR of this process mapped to scratch keys;
-// the shared state and the catalogue's run-time fields start empty. All of
-// it is given back when the object goes.
-class TSandbox {
-public:
+// the shared state starts empty. All of it is given back when the object goes.
+struct TSandbox {
     TSandbox();
     ~TSandbox();
     TSandbox(const TSandbox&) = delete;
-    TSandbox& operator=(const TSandbox&) = delete;
     std::wstring operator/(const std::wstring& relative) const { return CombinePath(Dir, relative); }
-
-    std::wstring Dir;
-
-private:
-    std::wstring FKey;
-    std::wstring FCurrentDir;
+    std::wstring Dir, Temp, Key, CurrentDir;
 };
 
 std::string ReadBytes(const std::wstring& path);
