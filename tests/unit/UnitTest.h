@@ -6,9 +6,14 @@
 
 #include <doctest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "support/Handles.h"
+#include "support/SharedState.h"
 #include "support/Utils.h"
 
 // Failed comparisons and INFO print texts (wide ones as UTF-8), not addresses.
@@ -29,16 +34,64 @@ template <size_t N> struct StringMaker<wchar_t[N]> : StringMaker<const wchar_t*>
 // registry roots HKCU, HKLM and HKCR of this process mapped to scratch keys;
 // the shared state starts empty. All of it is given back when the object goes.
 struct TSandbox {
-    TSandbox();
-    ~TSandbox();
+    const HKEY Roots[3] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT};
+    const std::wstring Temp = std::filesystem::temp_directory_path(), CurrentDir = std::filesystem::current_path();
+    // With the time: Wine hands out the same process ids run after run.
+    const std::wstring Name = L"qz-unit-" + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(Serial());
+    const std::wstring Dir = CombinePath(Temp, Name), Key = L"Software\\QzUnit\\" + Name;
+
+    TSandbox()
+    {
+        REQUIRE(std::filesystem::create_directory(Dir));
+        SetEnvironmentVariableW(L"TMP", Dir.c_str());
+        SetEnvironmentVariableW(L"TEMP", Dir.c_str());
+        for (int i = 2; i >= 0; --i) {  // HKCU last: every key is made below the real one
+            TRegKey key;
+            REQUIRE(RegCreateKeyExW(HKEY_CURRENT_USER, (Key + L"\\" + std::to_wstring(i)).c_str(), 0, nullptr, 0,
+                                    KEY_ALL_ACCESS, nullptr, key.Put(), nullptr) == ERROR_SUCCESS);
+            REQUIRE(RegOverridePredefKey(Roots[i], key.Get()) == ERROR_SUCCESS);
+        }
+        Shared = TSharedState();
+    }
+    ~TSandbox()
+    {
+        for (HKEY root : Roots)
+            RegOverridePredefKey(root, nullptr);
+        RegDeleteTreeW(HKEY_CURRENT_USER, Key.c_str());
+        SetEnvironmentVariableW(L"TMP", Temp.c_str());
+        SetEnvironmentVariableW(L"TEMP", Temp.c_str());
+        std::error_code ignored;
+        std::filesystem::current_path(CurrentDir, ignored);
+        std::filesystem::remove_all(Dir, ignored);
+    }
     TSandbox(const TSandbox&) = delete;
     std::wstring operator/(const std::wstring& relative) const { return CombinePath(Dir, relative); }
-    std::wstring Dir, Temp, Key, CurrentDir;
+    static int Serial() { static int serial = 0; return ++serial; }
 };
 
-std::string ReadBytes(const std::wstring& path);
-bool WriteBytes(const std::wstring& path, const std::string& bytes);
+inline std::string ReadBytes(const std::wstring& path)
+{
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline bool WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    return out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
 // A REG_SZ value, or "<missing>".
-std::wstring RegText(HKEY root, const std::wstring& key, const std::wstring& name);
+inline std::wstring RegText(HKEY root, const std::wstring& key, const std::wstring& name)
+{
+    wchar_t text[1024];
+    DWORD size = sizeof text;
+    return RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, text, &size) ? L"<missing>" : text;
+}
+
 // Writes a REG_SZ value, creating the key.
-void SetRegText(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text);
+inline void SetRegText(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text)
+{
+    REQUIRE(RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_SZ, text.c_str(),
+                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS);
+}
