@@ -3,8 +3,6 @@
 // against removing what an installation does not own.
 #include "tests/unit/UnitTest.h"
 
-#include <shlobj.h>
-
 #include <cstring>
 
 #include "catalogue/Catalogue.h"
@@ -33,7 +31,7 @@ TEST_CASE("CopyPayloadIfNewer replaces a file only by a higher product version")
     const std::string payload = ReadBytes(box / L"payload");
     const size_t version = payload.find("\xBD\x04\xEF\xFE") + 16;  // the product version in VS_FIXEDFILEINFO
     // Kind 0: no target; 1: a target without version; 2: the payload as version High.Low, marked to tell it apart.
-    struct TRow { const char* Name; const wchar_t* File; int Kind; uint32_t Version[2]; bool Replaced; };
+    struct TRow { std::string Name; const wchar_t* File; int Kind; uint32_t Version[2]; bool Replaced; };
     const TRow rows[] = {
         {"no target", L"a", 0, {}, true}, {"target without version", L"b", 1, {}, true},
         {"same version", L"c", 2, {0x10002, 0x30005}, false},
@@ -64,48 +62,40 @@ TEST_CASE("IDE help files and path lists get a line or folder once, as a line or
     REQUIRE(SetCurrentDirectoryW(box.Dir.c_str()));
     // Help files of a version with three of them (kind 0: in the current directory), twice.
     const TBorlandProduct& d7 = *IdeByIndex(9);
-    const char* const before[] = {"a\r\n", "a", ""}, *const after[] = {"a\r\n:Link q\r\n", "a\r\n:Link q\r\n", "\r\n:Link q\r\n"};
+    const char* const files[][2] = {{"a\r\n", "a\r\n:Link q\r\n"}, {"a", "a\r\n:Link q\r\n"}, {"", "\r\n:Link q\r\n"}};
     std::vector<TScriptItem> items = {{opSelectProduct, L"Delphi7", 9}};
-    for (uint32_t slot = 1; slot <= 3; ++slot) {
-        REQUIRE(WriteBytes(box / d7.HelpStr[slot - 1], before[slot - 1]));
+    for (uint32_t slot = 1; slot <= 3; ++slot) {  // each line twice, the second time in other letter case
+        REQUIRE(WriteBytes(box / d7.HelpStr[slot - 1], files[slot - 1][0]));
         items.push_back({opAppendToHelpConfig, L"\r\n:Link q", slot});
+        items.push_back({opAppendToHelpConfig, L"\r\n:LINK Q", slot});
     }
-    const auto first = Run(items);
-    for (size_t slot = 1; slot <= 3; ++slot)
-        items[slot].Text = L"\r\n:LINK Q";  // the same line in other letter case
-    const auto second = Run(items);
+    auto steps = Run(items);
     for (uint32_t slot = 1; slot <= 3; ++slot) {
-        CAPTURE(before[slot - 1]);
-        CHECK(ReadBytes(box / d7.HelpStr[slot - 1]) == after[slot - 1]);
-        CHECK(first[slot].second == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Success");
-        CHECK(second[slot].second == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Already");
+        CHECK(ReadBytes(box / d7.HelpStr[slot - 1]) == files[slot - 1][1]);
+        CHECK(steps[2 * slot - 1].second == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Success");
+        CHECK(steps[2 * slot].second == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Already");
     }
 
-    // Path lists of a version with 32- and 64-bit settings, in key P; Before null: the value is missing.
     const std::wstring key = std::wstring(IdeByIndex(16)->RegKey) + L"\\P";
-    struct TRow { const char* Name; TScriptItem Item; const wchar_t* Value; const wchar_t* Before; const wchar_t* After;
-                  int Result; const wchar_t* Log; };
+    struct TRow { std::string Name; TScriptItem Item; const wchar_t *Value, *Before, *After, *Log; };
     const TRow rows[] = {
         {"longer entry beginning with the folder", {opAddIdePath, L"\\P\\A", 0x83}, L"A", L"RADStudio9\\Win32X",
-         L"RADStudio9\\Win32X;RADStudio9\\Win32", 0, L"RADStudio9\\Win32...Success"},
-        {"folder in other letter case", {opAddIdePath, L"\\P\\B", 1}, L"B", L"Y;SOURCE", L"Y;SOURCE", 0, L"Source...Already"},
-        {"empty list", {opAddIdePath, L"\\P\\C", 2}, L"C", L"", L"RADStudio9", 0, L"RADStudio9...Success"},
-        {"list ending in a separator", {opAddLibraryPath, L"Lib", 0, 3, L"P", L"D"}, L"D", L"Y;", L"Y;Lib", 0,
-         L"Lib...Success"},
-        {"AddIdePath on a missing value", {opAddIdePath, L"\\P\\E", 1}, L"E", nullptr, nullptr, 0, nullptr},
-        {"AddLibraryPath on a missing value", {opAddLibraryPath, L"Lib", 0, 3, L"P", L"E"}, L"E", nullptr, nullptr, -2,
-         nullptr},
+         L"RADStudio9\\Win32X;RADStudio9\\Win32", L"RADStudio9\\Win32...Success"},
+        {"folder in other case", {opAddIdePath, L"\\P\\B", 1}, L"B", L"Y;SOURCE", L"Y;SOURCE", L"Source...Already"},
+        {"empty list", {opAddIdePath, L"\\P\\C", 2}, L"C", L"", L"RADStudio9", L"RADStudio9...Success"},
+        {"list ending in ;", {opAddLibraryPath, L"Lib", 0, 3, L"P", L"D"}, L"D", L"Y;", L"Y;Lib", L"Lib...Success"},
+        {"AddIdePath on a missing value", {opAddIdePath, L"\\P\\E", 1}, L"E", nullptr, nullptr, nullptr},
     };
     items = {{opSelectProduct, L"RADStudio9", 16}};
     for (const TRow& row : rows) {
         if (row.Before)
-            SetRegText(HKEY_CURRENT_USER, key, row.Value, row.Before);
+            REQUIRE(RegWriteStr(HKEY_CURRENT_USER, key, row.Value, row.Before));
         items.push_back(row.Item);
     }
-    const auto steps = Run(items);
+    steps = Run(items);
     for (size_t i = 0; i + 1 < items.size(); ++i) {
         INFO(rows[i].Name);
-        CHECK(steps[i + 1].first == rows[i].Result);
+        CHECK(steps[i + 1].first == 0);
         CHECK(steps[i + 1].second == (rows[i].Log ? L"Adding search path: " + std::wstring(rows[i].Log) : L""));
         CHECK(RegText(HKEY_CURRENT_USER, key, rows[i].Value) == (rows[i].After ? rows[i].After : L"<missing>"));
     }
@@ -113,25 +103,20 @@ TEST_CASE("IDE help files and path lists get a line or folder once, as a line or
 
 TEST_CASE("DeleteDirTree refuses protected folders and removes a directory link without entering it")
 {
-    wchar_t windows[MAX_PATH], temp[MAX_PATH], programs[MAX_PATH];
-    REQUIRE((GetWindowsDirectoryW(windows, MAX_PATH) && GetTempPathW(MAX_PATH, temp) &&
-             SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, programs) == S_OK));
-    const std::wstring windowsDir = windows;
+    const std::wstring windows = GetKindDir(1);
     const std::pair<std::wstring, bool> rows[] = {
         {L"", true}, {L"Orvane", true}, {L"C:Orvane", true}, {L"C:\\", true}, {L"\\\\server\\share\\", true},
-        {LowerCase(windowsDir) + L"\\", true}, {windowsDir + L"\\qz\\..", true}, {temp, true}, {programs, true},
-        {std::wstring(programs) + L"\\Orvane", false}, {L"\\\\server\\share\\Orvane", false},
-    };
+        {LowerCase(windows) + L"\\", true}, {windows + L"\\qz\\..", true}, {windows + L"\\Orvane", false},
+        {L"\\\\server\\share\\Orvane", false}};
     for (const auto& row : rows)
         CHECK_MESSAGE(IsProtectedFolder(row.first) == row.second, WideToUtf8(row.first));
 
     TSandbox box;
     REQUIRE((ForceDirectory(box / L"outside\\inner") == 0 && ForceDirectory(box / L"tree\\sub") == 0));
     REQUIRE((WriteBytes(box / L"outside\\inner\\keep", "") && WriteBytes(box / L"tree\\sub\\own", "")));
-    REQUIRE(SetCurrentDirectoryW(box.Dir.c_str()));
-    CHECK(DeleteDirTree(L"outside", false) == ddRefused);  // relative
-    // Wine's CreateSymbolicLinkW makes nothing, so the Unix tool makes the link; it ends before the link shows.
     REQUIRE(SetCurrentDirectoryW((box / L"tree\\sub").c_str()));
+    CHECK(DeleteDirTree(L"..\\..\\outside", false) == ddRefused);  // relative
+    // Wine's CreateSymbolicLinkW makes nothing, so the Unix tool makes the link; it ends before the link shows.
     REQUIRE(RunAndWait(L"Z:\\bin\\ln -s ../../outside link", L"") == 0);
     for (int i = 0; i < 100 && !DirectoryExists(box / L"tree\\sub\\link"); ++i)
         Sleep(20);

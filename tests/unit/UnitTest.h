@@ -9,18 +9,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
-#include <vector>
 
 #include "support/Handles.h"
 #include "support/SharedState.h"
 #include "support/Utils.h"
 
-// Failed comparisons and INFO print texts (wide ones as UTF-8), not addresses.
+// Failed comparisons and INFO print wide texts as UTF-8, not as addresses.
 namespace doctest {
-template <> struct StringMaker<const char*> {
-    static String convert(const char* s) { return s ? s : "(null)"; }
-};
 template <> struct StringMaker<std::wstring> {
     static String convert(const std::wstring& s) { return ("\"" + WideToUtf8(s) + "\"").c_str(); }
 };
@@ -37,7 +32,8 @@ struct TSandbox {
     const HKEY Roots[3] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT};
     const std::wstring Temp = std::filesystem::temp_directory_path(), CurrentDir = std::filesystem::current_path();
     // With the time: Wine hands out the same process ids run after run.
-    const std::wstring Name = L"qz-unit-" + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(Serial());
+    static inline int Count = 0;
+    const std::wstring Name = L"qz-unit-" + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++Count);
     const std::wstring Dir = CombinePath(Temp, Name), Key = L"Software\\QzUnit\\" + Name;
 
     TSandbox()
@@ -64,9 +60,7 @@ struct TSandbox {
         std::filesystem::current_path(CurrentDir, ignored);
         std::filesystem::remove_all(Dir, ignored);
     }
-    TSandbox(const TSandbox&) = delete;
     std::wstring operator/(const std::wstring& relative) const { return CombinePath(Dir, relative); }
-    static int Serial() { static int serial = 0; return ++serial; }
 };
 
 inline std::string ReadBytes(const std::wstring& path)
@@ -77,21 +71,12 @@ inline std::string ReadBytes(const std::wstring& path)
 
 inline bool WriteBytes(const std::wstring& path, const std::string& bytes)
 {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary);
-    return out && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes);
 }
 
 // A REG_SZ value, or "<missing>".
 inline std::wstring RegText(HKEY root, const std::wstring& key, const std::wstring& name)
 {
-    wchar_t text[1024];
-    DWORD size = sizeof text;
-    return RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, text, &size) ? L"<missing>" : text;
-}
-
-// Writes a REG_SZ value, creating the key.
-inline void SetRegText(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text)
-{
-    REQUIRE(RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_SZ, text.c_str(),
-                            static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS);
+    std::wstring text;
+    return RegReadStr(root, key, name, text) ? text : L"<missing>";
 }
