@@ -39,11 +39,10 @@ TEST_CASE("the about box shows the product key, and its links open their pages t
 {
     TSandbox box;
     CHECK(OpenUrl(L"https://qz.example/") == NoBrowserCommand);
-    const DWORD versions = 0x101;  // Delphi 3 and 7
     REQUIRE((RegWriteStr(HKEY_LOCAL_MACHINE, Product::RegKey, L"Version", L"4.07") &&
              RegWriteStr(HKEY_LOCAL_MACHINE, Product::RegKey, L"Type", L"") &&
              RegWriteStr(HKEY_LOCAL_MACHINE, Product::RegKey, L"RootDir", L"C:\\Qz") &&
-             !RegSetKeyValueW(HKEY_LOCAL_MACHINE, Product::RegKey, L"InstallVersions", REG_DWORD, &versions, 4)));
+             RegWriteInt(HKEY_LOCAL_MACHINE, Product::RegKey, L"InstallVersions", 0x101)));  // Delphi 3 and 7
     Opened = box / L"opened.txt";
     const std::wstring browser = L"cmd.exe /c echo %1>>\"" + Opened + L"\"";  // records the URL it is given
     REQUIRE(RegWriteStr(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", L"", browser));

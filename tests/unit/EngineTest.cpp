@@ -62,16 +62,19 @@ TEST_CASE("IDE help files and path lists get a line or folder once, as a line or
     REQUIRE(SetCurrentDirectoryW(box.Dir.c_str()));
     // Help files of a version with three of them (kind 0: in the current directory), twice.
     const TBorlandProduct& d7 = *IdeByIndex(9);
-    const char* const files[][2] = {{"a\r\n", "a\r\n:Link q\r\n"}, {"a", "a\r\n:Link q\r\n"}, {"", "\r\n:Link q\r\n"}};
+    const std::string files[][3] = {{"file ending in a line break", "a\r\n", "a\r\n:Link q\r\n"},
+                                    {"file without a final line break", "a", "a\r\n:Link q\r\n"},
+                                    {"empty file", "", "\r\n:Link q\r\n"}};
     std::vector<TScriptItem> items = {{opSelectProduct, L"Delphi7", 9}};
     for (uint32_t slot = 1; slot <= 3; ++slot) {  // each line twice, the second time in other letter case
-        REQUIRE(WriteBytes(box / d7.HelpStr[slot - 1], files[slot - 1][0]));
+        REQUIRE(WriteBytes(box / d7.HelpStr[slot - 1], files[slot - 1][1]));
         items.push_back({opAppendToHelpConfig, L"\r\n:Link q", slot});
         items.push_back({opAppendToHelpConfig, L"\r\n:LINK Q", slot});
     }
     auto steps = Run(items);
     for (uint32_t slot = 1; slot <= 3; ++slot) {
-        CHECK(ReadBytes(box / d7.HelpStr[slot - 1]) == files[slot - 1][1]);
+        INFO(files[slot - 1][0]);
+        CHECK(ReadBytes(box / d7.HelpStr[slot - 1]) == files[slot - 1][2]);
         CHECK(steps[2 * slot - 1].second == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Success");
         CHECK(steps[2 * slot].second == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Already");
     }

@@ -83,8 +83,8 @@ TEST_CASE("the deinstaller removes whole entries of the IDE registrations of the
         Record(opRegisterPackage, 0, 3, L"XE2\\Win32\\dcl.bpl") + Record(opSelectProduct, 16, 0, L"XE2") +
         Record(opSelectProduct, 1, 0, L"D3") + Record(opRegisterPackage, 0, 3, L"D3\\qzl30.dpl") +
         Record(opAddLibraryPath, 0, 3, L"Src") + Record(opAppendToHelpConfig, 1, 4, L"\r\n:Index q=qz.hlp") +
-        Record(opSelectProduct, 1, 0, L"D3") + Record(opAddIdePath, 0, 3, L"\\Library\\Browsing Path");  // met first,
-    Shared.CurrentProduct = 1;  // while no version is current: the caller's is not the log's
+        Record(opSelectProduct, 1, 0, L"D3") + Record(opAddIdePath, 0, 3, L"\\Library\\Browsing Path");  // met first
+    Shared.CurrentProduct = 1;  // so under no version: what the caller left current is not the log's
     REQUIRE(Deinstall(box, Log(inst, records)) == 0);
     for (const auto& value : values)
         CHECK_MESSAGE(RegText(HKEY_CURRENT_USER, value[0], value[1]) == value[3], WideToUtf8(value[1]));
