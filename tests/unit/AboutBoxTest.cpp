@@ -44,8 +44,8 @@ TEST_CASE("the about box shows the product key, and its links open their pages t
              RegWriteStr(HKEY_LOCAL_MACHINE, Product::RegKey, L"RootDir", L"C:\\Qz") &&
              RegWriteInt(HKEY_LOCAL_MACHINE, Product::RegKey, L"InstallVersions", 0x101)));  // Delphi 3 and 7
     Opened = box / L"opened.txt";
-    const std::wstring browser = L"cmd.exe /c echo %1>>\"" + Opened + L"\"";  // records the URL it is given
-    REQUIRE(RegWriteStr(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", L"", browser));
+    // The browser records the URL it is given.
+    REQUIRE(RegWriteStr(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", L"", L"cmd /c echo %1>>\"" + Opened + L"\""));
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, InspectAboutBox);
     Execute(nullptr);
     KillTimer(nullptr, timer);

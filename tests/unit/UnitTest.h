@@ -31,9 +31,10 @@ template <size_t N> struct StringMaker<wchar_t[N]> : StringMaker<const wchar_t*>
 struct TSandbox {
     const HKEY Roots[3] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_CLASSES_ROOT};
     const std::wstring Temp = std::filesystem::temp_directory_path(), CurrentDir = std::filesystem::current_path();
-    // With the time: Wine hands out the same process ids run after run.
+    // The process id keeps apart programs that run at once; the time, runs (Wine hands out the same ids again).
     static inline int Count = 0;
-    const std::wstring Name = L"qz-unit-" + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++Count);
+    const std::wstring Name = L"qz-unit-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++Count);
     const std::wstring Dir = CombinePath(Temp, Name), Key = L"Software\\QzUnit\\" + Name;
 
     TSandbox()
