@@ -63,9 +63,9 @@ TEST_CASE("the deinstaller removes whole entries of the IDE registrations of the
     const std::wstring xe2 = std::wstring(IdeByIndex(16)->RegKey) + L"\\Library\\Win32";  // 32- and 64-bit settings
     // Version 1 is the one whose list is "SearchPath"; entries that begin or end with a removed one stay.
     const std::wstring values[][4] = {
-        {d3 + L"Known Packages", inst + L"\\D3\\qzl30.dpl", L"Orvane", L"<missing>"},
-        {d3 + L"Library", L"SearchPath", L"X" + inst + L"\\D3;" + inst + L"\\D3;" + inst + L"\\D3X;" + inst + L"\\SRC",
-         L"X" + inst + L"\\D3;" + inst + L"\\D3X"},
+        {d3 + L"Known Packages", inst + L"\\D\\qzl30.dpl", L"Orvane", L"<missing>"},
+        {d3 + L"Library", L"SearchPath", L"X" + inst + L"\\D;O;" + inst + L"\\DX;" + inst + L"\\D;" + inst + L"\\SRC",
+         L"X" + inst + L"\\D;O;" + inst + L"\\DX"},
         {d3 + L"Library", L"Browsing Path", inst, inst},
         {xe2, L"Search Path", inst + L"\\XE2\\Win32;C:\\O", L"C:\\O"},
         {xe2, L"Browsing Path", inst + L"\\XE2\\Win64", L""},
@@ -81,9 +81,9 @@ TEST_CASE("the deinstaller removes whole entries of the IDE registrations of the
     const std::string records =
         Record(opSelectProduct, 16, 0, L"XE2") + Record(opAddIdePath, 0x84, 3, L"\\Library\\Win32\\Browsing Path") +
         Record(opRegisterPackage, 0, 3, L"XE2\\Win32\\dcl.bpl") + Record(opSelectProduct, 16, 0, L"XE2") +
-        Record(opSelectProduct, 1, 0, L"D3") + Record(opRegisterPackage, 0, 3, L"D3\\qzl30.dpl") +
+        Record(opSelectProduct, 1, 0, L"D") + Record(opRegisterPackage, 0, 3, L"D\\qzl30.dpl") +
         Record(opAddLibraryPath, 0, 3, L"Src") + Record(opAppendToHelpConfig, 1, 4, L"\r\n:Index q=qz.hlp") +
-        Record(opSelectProduct, 1, 0, L"D3") + Record(opAddIdePath, 0, 3, L"\\Library\\Browsing Path");  // met first
+        Record(opSelectProduct, 1, 0, L"D") + Record(opAddIdePath, 0, 3, L"\\Library\\Browsing Path");  // met first
     Shared.CurrentProduct = 1;  // so under no version: what the caller left current is not the log's
     REQUIRE(Deinstall(box, Log(inst, records)) == 0);
     for (const auto& value : values)
@@ -95,7 +95,7 @@ TEST_CASE("undo steps stay inside the installation directory and below top-level
 {
     TSandbox box;
     REQUIRE((ForceDirectory(box / L"inst\\S") == 0 && WriteBytes(box / L"keep", "")));
-    REQUIRE(RegWriteStr(HKEY_CURRENT_USER, L"Software\\Qz\\Keep", L"v", L"1"));
+    REQUIRE(RegWriteStr(HKEY_CURRENT_USER, L"Software\\Qz", L"v", L"1"));
     REQUIRE(RegWriteStr(HKEY_CURRENT_USER, L"Software\\Qz\\A\\B\\C", L"v", L"1"));
     const uint32_t hkcu = 0x80000001;
     const std::string records =
@@ -104,7 +104,7 @@ TEST_CASE("undo steps stay inside the installation directory and below top-level
         Record(opDeleteSingleFile, 0, 3, L"S\\..\\..\\keep") + Record(opCreateFolder, 0, 3, L"S");
     REQUIRE(Deinstall(box, Log(box / L"inst", records)) == 0);
     CHECK((!PathExists(box / L"inst\\S") && FileExists(box / L"keep")));
-    TRegKey parent;  // emptied by the removal, so removed with it; its own parent holds more and stays
+    TRegKey parent;  // emptied by the removal, so removed with it; its own parent holds a value and stays
     CHECK(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Qz\\A", 0, KEY_READ, parent.Put()) == ERROR_FILE_NOT_FOUND);
-    CHECK(RegText(HKEY_CURRENT_USER, L"Software\\Qz\\Keep", L"v") == L"1");
+    CHECK(RegText(HKEY_CURRENT_USER, L"Software\\Qz", L"v") == L"1");
 }
