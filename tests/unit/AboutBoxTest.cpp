@@ -13,8 +13,7 @@ namespace {
 std::wstring Opened, Shown;  // the browser command's record, the box's text
 std::string Expected;          // the pages of the links pressed
 
-// Inside the box's modal loop: reads the box, presses its text and every link (one browser at a time), and
-// closes it.
+// Inside the box's modal loop: reads the box, presses every link and its text, and closes it.
 void CALLBACK InspectAboutBox(HWND, UINT, UINT_PTR timer, DWORD)
 {
     const HWND about = GetActiveWindow();
@@ -22,12 +21,13 @@ void CALLBACK InspectAboutBox(HWND, UINT, UINT_PTR timer, DWORD)
     if (!about || !KillTimer(nullptr, timer) || !GetDlgItemTextW(about, 2, text, 512))
         return;
     Shown = text;
-    for (int i = -1; i < HotLinkCount; ++i) {  // first the box's text: no link, it opens nothing
+    for (int i = 0; i <= HotLinkCount; ++i) {  // every link, then the box's text: no link, it opens nothing
         POINT at = {2, 2};
-        MapWindowPoints(i < 0 ? GetDlgItem(about, 2) : HotLinks[i].Window, about, &at, 1);
+        MapWindowPoints(i < HotLinkCount ? HotLinks[i].Window : GetDlgItem(about, 2), about, &at, 1);
         SendMessageW(about, WM_PARENTNOTIFY, WM_LBUTTONDOWN, MAKELPARAM(at.x, at.y));
-        Expected += i < 0 ? "" : WideToUtf8(HotLinks[i].Url) + "\r\n";
-        for (int wait = 0; wait < 250 && ReadBytes(Opened).size() < Expected.size(); ++wait)
+        Expected += i < HotLinkCount ? WideToUtf8(HotLinks[i].Url) + "\r\n" : "";
+        // One browser at a time; after the text, as long as a wrong one would take to show.
+        for (int wait = 0; wait < 50 && ReadBytes(Opened).size() < Expected.size() + (i == HotLinkCount); ++wait)
             Sleep(20);
     }
     SendMessageW(about, WM_COMMAND, IDOK, 0);
