@@ -29,5 +29,12 @@ wineboot -i </dev/null >/dev/null 2>&1
 # A virtual desktop gives windows real frames and makes hiding them fast.
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
+# The desktop that wineboot started predates the setting: restart the session
+# so that a new one comes up as a virtual desktop (without it every hidden
+# window waits 2 s for a window manager).
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+wineserver -p </dev/null >/dev/null 2>&1
+wineboot -r </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
 echo "Wine session ready: prefix $WINEPREFIX, display $DISPLAY"

@@ -1,0 +1,131 @@
+// Script operations with rules of their own, run through TScript on small
+// tables as the progress page runs them, and the support library's guards
+// against removing what an installation does not own.
+#include "tests/unit/UnitTest.h"
+
+#include <cstring>
+
+#include "catalogue/Catalogue.h"
+#include "script/Script.h"
+
+namespace {
+
+// Starts an engine on the items and performs each: every item's result and log text.
+std::vector<std::pair<int, std::wstring>> Run(const std::vector<TScriptItem>& items)
+{
+    std::vector<std::pair<int, std::wstring>> steps;
+    TScript script(items.data(), static_cast<int>(items.size()));
+    script.Start();
+    for (; script.Current() < script.Count(); script.SetCurrent(script.Current() + 1))
+        steps.emplace_back(script.ItemDoScript(), script.LogString());
+    return steps;
+}
+
+}  // namespace
+
+TEST_CASE("CopyPayloadIfNewer replaces a file only by a higher product version")
+{
+    TSandbox box;
+    Shared.InstallDir = box / L"inst";
+    REQUIRE((ForceDirectory(Shared.InstallDir) == 0 && ExtractPayload(1, box / L"payload") == 0));  // 1.2.3.5
+    const std::string payload = ReadBytes(box / L"payload");
+    const size_t version = payload.find("\xBD\x04\xEF\xFE") + 16;  // the product version in VS_FIXEDFILEINFO
+    // Kind 0: no target; 1: a target without version; 2: the payload as version High.Low, marked to tell it apart.
+    struct TRow { std::string Name; const wchar_t* File; int Kind; uint32_t Version[2]; bool Replaced; };
+    const TRow rows[] = {
+        {"no target", L"a", 0, {}, true}, {"target without version", L"b", 1, {}, true},
+        {"same version", L"c", 2, {0x10002, 0x30005}, false},
+        {"payload higher in the low word", L"d", 2, {0x10002, 0x30004}, true},
+        {"target higher, as unsigned number", L"e", 2, {0x80000000, 0}, false},
+    };
+    std::vector<TScriptItem> items;
+    for (const TRow& row : rows) {
+        std::string target = row.Kind == 1 ? "text" : payload + "mark";
+        if (row.Kind == 2)
+            std::memcpy(&target[version], row.Version, sizeof row.Version);
+        REQUIRE((row.Kind == 0 || WriteBytes(CombinePath(Shared.InstallDir, row.File), target)));
+        items.push_back({opCopyPayloadIfNewer, row.File, 1, 3});
+    }
+    const auto steps = Run(items);
+    for (size_t i = 0; i < items.size(); ++i) {
+        INFO(rows[i].Name);
+        const std::wstring target = CombinePath(Shared.InstallDir, rows[i].File);
+        CHECK(steps[i].second == L"Copying file: " + target + (rows[i].Replaced ? L"...Success" : L"...Already"));
+        CHECK((steps[i].first == 0 && (ReadBytes(target) == payload) == rows[i].Replaced));
+        CHECK_FALSE(PathExists(box / rows[i].File));  // the payload's copy for the version test is gone
+    }
+}
+
+TEST_CASE("IDE help files and path lists get a line or folder once, as a line or entry of its own")
+{
+    TSandbox box;  // an empty installation directory keeps the folders short: the lists do not care
+    REQUIRE(SetCurrentDirectoryW(box.Dir.c_str()));
+    // Help files of a version with three of them (kind 0: in the current directory), twice.
+    const TBorlandProduct& d7 = *IdeByIndex(9);
+    const std::string files[][3] = {{"file ending in a line break", "a\r\n", "a\r\n:Link q\r\n"},
+                                    {"file without a final line break", "a", "a\r\n:Link q\r\n"},
+                                    {"empty file", "", "\r\n:Link q\r\n"}};
+    std::vector<TScriptItem> items = {{opSelectProduct, L"Delphi7", 9}};
+    for (uint32_t slot = 1; slot <= 3; ++slot) {  // each line twice, the second time in other letter case
+        REQUIRE(WriteBytes(box / d7.HelpStr[slot - 1], files[slot - 1][1]));
+        items.push_back({opAppendToHelpConfig, L"\r\n:Link q", slot});
+        items.push_back({opAppendToHelpConfig, L"\r\n:LINK Q", slot});
+    }
+    auto steps = Run(items);
+    for (uint32_t slot = 1; slot <= 3; ++slot) {
+        INFO(files[slot - 1][0]);
+        CHECK(ReadBytes(box / d7.HelpStr[slot - 1]) == files[slot - 1][2]);
+        CHECK(steps[2 * slot - 1].second == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Success");
+        CHECK(steps[2 * slot].second == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Already");
+    }
+
+    const std::wstring key = std::wstring(IdeByIndex(16)->RegKey) + L"\\P";
+    struct TRow { std::string Name; TScriptItem Item; const wchar_t *Value, *Before, *After, *Log; };
+    const TRow rows[] = {
+        {"longer entry beginning with the folder", {opAddIdePath, L"\\P\\A", 0x83}, L"A", L"RADStudio9\\Win32X",
+         L"RADStudio9\\Win32X;RADStudio9\\Win32", L"RADStudio9\\Win32...Success"},
+        {"folder in other case", {opAddIdePath, L"\\P\\B", 1}, L"B", L"Y;SOURCE", L"Y;SOURCE", L"Source...Already"},
+        {"empty list", {opAddIdePath, L"\\P\\C", 2}, L"C", L"", L"RADStudio9", L"RADStudio9...Success"},
+        {"list ending in ;", {opAddLibraryPath, L"Lib", 0, 3, L"P", L"D"}, L"D", L"Y;", L"Y;Lib", L"Lib...Success"},
+        {"AddIdePath on a missing value", {opAddIdePath, L"\\P\\E", 1}, L"E", nullptr, nullptr, nullptr},
+    };
+    items = {{opSelectProduct, L"RADStudio9", 16}};
+    for (const TRow& row : rows) {
+        if (row.Before)
+            REQUIRE(RegWriteStr(HKEY_CURRENT_USER, key, row.Value, row.Before));
+        items.push_back(row.Item);
+    }
+    steps = Run(items);
+    for (size_t i = 0; i + 1 < items.size(); ++i) {
+        INFO(rows[i].Name);
+        CHECK(steps[i + 1].first == 0);
+        CHECK(steps[i + 1].second == (rows[i].Log ? L"Adding search path: " + std::wstring(rows[i].Log) : L""));
+        CHECK(RegText(HKEY_CURRENT_USER, key, rows[i].Value) == (rows[i].After ? rows[i].After : L"<missing>"));
+    }
+}
+
+TEST_CASE("DeleteDirTree refuses protected folders and removes a directory link without entering it")
+{
+    const std::wstring windows = GetKindDir(1);
+    const std::pair<std::wstring, bool> rows[] = {
+        {L"", true}, {L"Orvane", true}, {L"C:Orvane", true}, {L"C:\\", true}, {L"\\\\server\\share\\", true},
+        {LowerCase(windows) + L"\\", true}, {windows + L"\\qz\\..", true}, {windows + L"\\Orvane", false},
+        {L"\\\\server\\share\\Orvane", false}};
+    for (const auto& row : rows)
+        CHECK_MESSAGE(IsProtectedFolder(row.first) == row.second, WideToUtf8(row.first));
+
+    TSandbox box;
+    REQUIRE((ForceDirectory(box / L"outside\\inner") == 0 && ForceDirectory(box / L"tree\\sub") == 0));
+    REQUIRE((WriteBytes(box / L"outside\\inner\\keep", "") && WriteBytes(box / L"tree\\sub\\own", "")));
+    REQUIRE(SetCurrentDirectoryW((box / L"tree\\sub").c_str()));
+    CHECK(DeleteDirTree(L"..\\..\\outside", false) == ddRefused);  // relative
+    // Wine's CreateSymbolicLinkW makes nothing, so the Unix tool makes the link; it ends before the link shows.
+    REQUIRE(RunAndWait(L"Z:\\bin\\ln -s ../../outside link", L"") == 0);
+    for (int i = 0; i < 100 && !DirectoryExists(box / L"tree\\sub\\link"); ++i)
+        Sleep(20);
+    REQUIRE(FileExists(box / L"tree\\sub\\link\\inner\\keep"));
+    // Wine cannot remove a Unix link with RemoveDirectoryW: neither the result nor the link is judged.
+    DeleteDirTree(box / L"tree", false);
+    CHECK_FALSE(PathExists(box / L"tree\\sub\\own"));
+    CHECK(FileExists(box / L"outside\\inner\\keep"));
+}
