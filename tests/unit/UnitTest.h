@@ -12,7 +12,11 @@
 
 #include "support/Handles.h"
 #include "support/SharedState.h"
-#include "support/Utils.h"
+#include "support/DirKinds.h"
+#include "support/Files.h"
+#include "support/Process.h"
+#include "support/Registry.h"
+#include "support/Text.h"
 
 // Failed comparisons and INFO print wide texts as UTF-8, not as addresses.
 namespace doctest {
