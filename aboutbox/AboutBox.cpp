@@ -1,7 +1,7 @@
 // qzlabout: the about box that the installed design-time package shows.
 #include "aboutbox/AboutText.h"
 #include "aboutbox/HotLabel.h"
-#include "catalogue/Catalogue.h"
+#include "catalogue/Product.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "aboutbox/AboutText.h"
 
-#include "catalogue/Catalogue.h"
+#include "catalogue/Product.h"
 #include "support/Handles.h"
 
 #include <vector>

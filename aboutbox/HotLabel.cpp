@@ -1,7 +1,7 @@
 #include "aboutbox/HotLabel.h"
 
 #include "aboutbox/AboutText.h"
-#include "catalogue/Catalogue.h"
+#include "catalogue/Product.h"
 
 #include <shellapi.h>
 

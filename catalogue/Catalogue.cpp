@@ -104,6 +104,14 @@ TBorlandProduct* IdeByInternalId(uint32_t id)
 
 TBorlandProduct* CurrentIde() { return IdeByIndex(Shared.CurrentProduct); }
 
+void SetCurrentProduct(int index, const std::wstring& folder)
+{
+    Shared.CurrentProduct = index;
+    Shared.CurrentProductFolder = folder;
+    const TBorlandProduct* ide = IdeByIndex(index);
+    Shared.CurrentProductRoot = ide ? ide->RootDir : L"";
+}
+
 void DetectInstalledIdes()
 {
     for (TBorlandProduct& ide : IdeCatalogue) {

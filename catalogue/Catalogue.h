@@ -7,29 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace Product {
-constexpr const wchar_t* Maker = L"Tarnwick";
-constexpr const wchar_t* Name = L"Orvane library";
-constexpr const wchar_t* Version = L"4.07";
-constexpr const wchar_t* Edition = L"trial version";
-constexpr const wchar_t* DefaultFolder = L"Orvane";
-constexpr const wchar_t* Description =
-    L"Orvane library - collection of components for working with the application settings.\r\n\r\n";
-constexpr const wchar_t* RegKey = L"Software\\Tarnwick\\Orvane library";  // under HKLM
-constexpr const wchar_t* UninstallKeyName = L"qzlLib";
-constexpr const wchar_t* UninstallRoot = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-constexpr const wchar_t* MakerUrl = L"https://www.tarnwick.example/";
-constexpr const wchar_t* ProductUrl = L"https://www.tarnwick.example/orvane/";
-
-// Values of the product key.
-constexpr const wchar_t* ValRootDir = L"RootDir";
-constexpr const wchar_t* ValInstallVersions = L"InstallVersions";
-constexpr const wchar_t* ValInstallItems = L"InstallItems";
-constexpr const wchar_t* ValVersion = L"Version";
-constexpr const wchar_t* ValType = L"Type";
-constexpr const wchar_t* ValInstallDate = L"InstallDate";
-constexpr const wchar_t* ValCustomizeItems = L"CustomizeItems";
-}  // namespace Product
+#include "catalogue/Product.h"
 
 // Sub-keys appended to an IDE's RegKey.
 namespace IdeKey {
@@ -61,6 +39,9 @@ TBorlandProduct* IdeByIndex(int index);
 TBorlandProduct* IdeByInternalId(uint32_t id);
 // The entry the last SelectProduct made current; nullptr when none.
 TBorlandProduct* CurrentIde();
+// Makes entry index (1-based, 0 = none) current with its product folder,
+// and publishes its RootDir to the directory kinds of the support library.
+void SetCurrentProduct(int index, const std::wstring& folder);
 
 // Fills RootDir and Exists of every entry from the registry and disk.
 void DetectInstalledIdes();

@@ -190,8 +190,7 @@ int TScriptOps::IfVersionSelected(TScript& s)
 int TScriptOps::SelectProduct(TScript& s)
 {
     const TScriptItem& item = Item(s);
-    Shared.CurrentProduct = static_cast<int>(item.Code);
-    Shared.CurrentProductFolder = TextOrEmpty(item.Text);
+    SetCurrentProduct(static_cast<int>(item.Code), TextOrEmpty(item.Text));
     return 0;
 }
 

@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "catalogue/Catalogue.h"
 #include "support/Handles.h"
 #include "support/SharedState.h"
 
@@ -159,17 +158,17 @@ std::wstring SysErrorMessage(DWORD code)
 
 std::wstring GetKindDir(uint32_t kind)
 {
-    const TBorlandProduct* ide = CurrentIde();
+    const std::wstring& root = Shared.CurrentProductRoot;
     switch (kind) {
     case 1:
         return SystemFolder(GetWindowsDirectoryW);
     case 2:
-        return ide ? ide->RootDir : L"";
+        return root;
     case 3:
         return Shared.InstallDir;
     case 4:
         // Without a RootDir this would name "\Help\" on the current drive.
-        return ide && !ide->RootDir.empty() ? ide->RootDir + L"\\Help\\" : L"";
+        return root.empty() ? L"" : root + L"\\Help\\";
     case 5:
         return SystemFolder(TempFolderCall);
     case 6:

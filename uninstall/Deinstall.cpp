@@ -213,8 +213,7 @@ int UndoHelpRegistration(const TUndoRecord&)
 
 int UndoSelectProduct(const TUndoRecord& rec)
 {
-    Shared.CurrentProduct = static_cast<int>(rec.Log.Code);
-    Shared.CurrentProductFolder = rec.Text;
+    SetCurrentProduct(static_cast<int>(rec.Log.Code), rec.Text);
     return 0;
 }
 
@@ -332,8 +331,7 @@ int TDeinstall::SetDialogHandle(HWND dialog)
 int TDeinstall::PrepareDeinstall()
 {
     // Only the log's own SelectProduct records may name the IDE a step acts on.
-    Shared.CurrentProduct = 0;
-    Shared.CurrentProductFolder.clear();
+    SetCurrentProduct(0, L"");
     ReadBackward = false;
     SpanBegin = LogHeaderSize;
     SpanEnd = Buf.size();

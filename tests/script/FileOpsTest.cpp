@@ -206,7 +206,7 @@ TEST_CASE("AppendToHelpConfig appends a line once, joined to the file's last lin
     TEngineState state;
     TScratchDir ide(L"helpcfg");
     IdeCatalogue[8].RootDir = ide.Path();  // Delphi7: d7.ohi, d7.ohl, d7.als
-    Shared.CurrentProduct = 9;
+    SetCurrentProduct(9, L"");
     ForceDirectory(ide / L"Help");
     const std::wstring ohi = ide / L"Help\\d7.ohi";
     const TScriptItem item = MakeItem(0x10000 | opAppendToHelpConfig,
@@ -234,18 +234,18 @@ TEST_CASE("AppendToHelpConfig appends a line once, joined to the file's last lin
     }
 
     // No current product does nothing and says so.
-    Shared.CurrentProduct = 0;
+    SetCurrentProduct(0, L"");
     const TOutcome none = RunItem(item);
     CHECK(none.Result == -8);
     CHECK(none.Log == L"No IDE version selected for: " + std::wstring(item.Text) + L"...Fail");
     CHECK(ReadFileBytes(ohi) == upper);
 
     // A missing file, or a slot without a file, is -1 with no log text.
-    Shared.CurrentProduct = 9;
+    SetCurrentProduct(9, L"");
     DeleteFileW(ohi.c_str());
     CHECK(RunItem(item).Result == -1);
     CHECK_FALSE(PathExists(ohi));
-    Shared.CurrentProduct = 1;  // Delphi3 has one help file only
+    SetCurrentProduct(1, L"");  // Delphi3 has one help file only
     const TOutcome noSlot = RunItem(MakeItem(opAppendToHelpConfig, L":Link qzlib.hlp", 2, 4));
     CHECK(noSlot.Result == -1);
     CHECK(noSlot.Log.empty());

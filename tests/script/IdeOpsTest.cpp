@@ -10,8 +10,7 @@ namespace {
 void UseProduct(int index, const TScratchKey& key, const wchar_t* folder)
 {
     IdeCatalogue[index - 1].RegKey = key.Path().c_str();
-    Shared.CurrentProduct = index;
-    Shared.CurrentProductFolder = folder;
+    SetCurrentProduct(index, folder);
 }
 
 }  // namespace

@@ -74,10 +74,9 @@ TEST_CASE("directory kinds follow the shared state and the current product")
 {
     TStateGuard guard;
     Shared.InstallDir = L"C:\\Orvane";
-    Shared.CurrentProductFolder = L"Delphi7";
     IdeCatalogue[8].RootDir = L"C:\\IDE";
 
-    Shared.CurrentProduct = 9;
+    SetCurrentProduct(9, L"Delphi7");
     CHECK(GetKindDir(2) == L"C:\\IDE");
     CHECK(GetKindDir(3) == L"C:\\Orvane");
     CHECK(GetKindDir(4) == L"C:\\IDE\\Help\\");
@@ -93,13 +92,13 @@ TEST_CASE("directory kinds follow the shared state and the current product")
     // Without a current product, or one that is not installed, kinds 2 and 4
     // are empty (not "\Help\" on the current drive).
     for (int product : {0, 29, -1}) {
-        Shared.CurrentProduct = product;
+        SetCurrentProduct(product, L"Delphi7");
         CHECK(GetKindDir(2).empty());
         CHECK(GetKindDir(4).empty());
         CHECK(GetKindDir(3) == L"C:\\Orvane");
     }
-    Shared.CurrentProduct = 9;
     IdeCatalogue[8].RootDir.clear();
+    SetCurrentProduct(9, L"Delphi7");
     CHECK(GetKindDir(2).empty());
     CHECK(GetKindDir(4).empty());
 
