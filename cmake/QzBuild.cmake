@@ -6,6 +6,12 @@ add_compile_definitions(UNICODE _UNICODE STRICT NOMINMAX WIN32_LEAN_AND_MEAN
 add_compile_options(
   "$<$<COMPILE_LANGUAGE:C,CXX>:-Wall;-Wextra;-Wshadow;-Wcast-qual;-Wformat=2;-Werror>"
   "$<$<COMPILE_LANGUAGE:C,CXX>:-ffunction-sections;-fdata-sections>")
+# Nothing throws or catches: failures travel as result codes, and what the
+# standard library would throw ends the process (support/MinimalRuntime.cpp).
+# Without unwind data --gc-sections can drop every function nobody calls.
+add_compile_options(
+  "$<$<COMPILE_LANGUAGE:C,CXX>:-fno-asynchronous-unwind-tables;-fno-unwind-tables>"
+  "$<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions;-fno-threadsafe-statics>")
 set(CMAKE_C_FLAGS_MINSIZEREL "-Os")
 set(CMAKE_CXX_FLAGS_MINSIZEREL "-Os")
 add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections)
@@ -13,8 +19,9 @@ if(NOT QZ_TESTS)
   add_link_options(-s)
 endif()
 
-# Every program and the DLL link this object first, so that libstdc++'s
-# demangling terminate handler is never pulled in.
+# Every program and the DLL link this object: the abort-only throw helpers,
+# the allocation operators and the string members, so that libstdc++'s
+# exception machinery and demangling terminate handler are never pulled in.
 set(QZ_RUNTIME_SOURCE "${CMAKE_SOURCE_DIR}/support/MinimalRuntime.cpp")
 
 # qz_deliverable(<target>): copy the built file to QZ_DIST_DIR after each build.
