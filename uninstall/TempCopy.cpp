@@ -2,8 +2,6 @@
 
 #include <objbase.h>
 
-#include <cstdio>
-
 #include "support/Handles.h"
 #include "support/Utils.h"
 #include "uninstall/UntwkCommandLine.h"
@@ -22,8 +20,8 @@ std::wstring RandomHex16()
     if (FAILED(CoCreateGuid(&guid)))
         return L"";
     wchar_t text[17] = {};
-    swprintf(text, 17, L"%08lX%04X%04X", static_cast<unsigned long>(guid.Data1), guid.Data2 ^ guid.Data4[0],
-             guid.Data3 ^ guid.Data4[7]);
+    wsprintfW(text, L"%08lX%04X%04X", static_cast<unsigned long>(guid.Data1),
+              static_cast<unsigned>(guid.Data2 ^ guid.Data4[0]), static_cast<unsigned>(guid.Data3 ^ guid.Data4[7]));
     return text;
 }
 
