@@ -8,10 +8,11 @@ add_compile_options(
   "$<$<COMPILE_LANGUAGE:C,CXX>:-ffunction-sections;-fdata-sections>")
 # Nothing throws or catches: failures travel as result codes, and what the
 # standard library would throw ends the process (support/MinimalRuntime.cpp).
-# Without unwind data --gc-sections can drop every function nobody calls.
+# No code asks for a type at run time either. Without unwind data
+# --gc-sections can drop every function nobody calls.
 add_compile_options(
   "$<$<COMPILE_LANGUAGE:C,CXX>:-fno-asynchronous-unwind-tables;-fno-unwind-tables>"
-  "$<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions;-fno-threadsafe-statics>")
+  "$<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions;-fno-threadsafe-statics;-fno-rtti>")
 set(CMAKE_C_FLAGS_MINSIZEREL "-Os")
 set(CMAKE_CXX_FLAGS_MINSIZEREL "-Os")
 add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--gc-sections)
