@@ -84,23 +84,12 @@ std::wstring EntryValue(const wchar_t* name)
 
 namespace {
 
-// untwk walks from a copy of itself in the temporary folder: its dialog
-// belongs to that copy's process, not to the one started here.
+// The dialog belongs to untwk, which need not be the process started here
+// (Wine's uninstaller starts it in turn).
 HWND FindUninstallDialog()
 {
     const HWND dialog = FindWindowW(L"#32770", L"Uninstall for Orvane library v4.07");
     return dialog && IsWindowVisible(dialog) && GetDlgItem(dialog, 1000) ? dialog : nullptr;
-}
-
-DWORD ParentOf(DWORD processId)
-{
-    const TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
-        if (entry.th32ProcessID == processId)
-            return entry.th32ParentProcessID;
-    return 0;
 }
 
 // Ends a started process that did not end in time, and what it started.
@@ -162,16 +151,15 @@ bool RunUninstaller(const std::wstring& commandLine, const std::wstring& install
         EndTree(process.ProcessId);
         return false;
     }
-    // The copy that owns the dialog and the untwk.exe that waits for it:
-    // a caller that does not wait for untwk must not end the test early.
-    DWORD copyId = 0;
-    GetWindowThreadProcessId(dialog, &copyId);
-    const TKernelHandle copy(OpenProcess(SYNCHRONIZE, FALSE, copyId));
-    const TKernelHandle original(OpenProcess(SYNCHRONIZE, FALSE, ParentOf(copyId)));
+    // The untwk that owns the dialog: a caller that does not wait for it
+    // must not end the test early.
+    DWORD untwkId = 0;
+    GetWindowThreadProcessId(dialog, &untwkId);
+    const TKernelHandle untwk(OpenProcess(SYNCHRONIZE, FALSE, untwkId));
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1000)));
-    if (!Ended(process.Process.Get(), 60000) || !Ended(original.Get(), 60000) || !Ended(copy.Get(), 1000)) {
+    if (!Ended(process.Process.Get(), 60000) || !Ended(untwk.Get(), 60000)) {
         EndTree(process.ProcessId);
-        EndTree(copyId);
+        EndTree(untwkId);
         return false;
     }
     WaitUntilGone(installDir);

@@ -23,7 +23,7 @@ TEST_CASE("untwk's command line: switches and the log path")
     CHECK(ParseUntwkCommandLine(TArgs{L"\""}).LogPath == L"\"");
 }
 
-TEST_CASE("untwk's command line: /SILENT and the temporary copy's marker")
+TEST_CASE("untwk's command line: /SILENT")
 {
     using TArgs = std::vector<std::wstring>;
     const auto silent = ParseUntwkCommandLine(TArgs{L"/P", L"/SILENT", L"x.log"});
@@ -32,14 +32,4 @@ TEST_CASE("untwk's command line: /SILENT and the temporary copy's marker")
     CHECK(ParseUntwkCommandLine(TArgs{L"\\silent", L"x.log"}).Silent);
     CHECK_FALSE(ParseUntwkCommandLine(TArgs{L"/SILENTLY", L"x.log"}).Silent);
     CHECK_FALSE(ParseUntwkCommandLine(TArgs{L"/P", L"/SILENTLY", L"x.log"}).PartialUninstall);
-
-    const auto copy = ParseUntwkCommandLine(TArgs{L"/FROMTEMP", L"/P", L"x.log"});
-    CHECK(copy.FromTempCopy);
-    CHECK(copy.PartialUninstall);
-    // The marker alone is no parameter: the copy still reports "no log".
-    CHECK_FALSE(ParseUntwkCommandLine(TArgs{L"/FROMTEMP"}).HasParameters);
-
-    CHECK(ArgumentsOf(L"\"C:\\a b\\untwk.exe\"  /P \"x y.log\"") == L"/P \"x y.log\"");
-    CHECK(ArgumentsOf(L"untwk.exe /SILENT") == L"/SILENT");
-    CHECK(ArgumentsOf(L"\"C:\\untwk.exe\"") == L"");
 }

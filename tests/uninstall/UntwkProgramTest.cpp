@@ -40,8 +40,7 @@ public:
     }
 
     // A visible dialog with that title. Tests on the display run one at a
-    // time, and untwk's windows belong to its temporary copy, not to the
-    // started process: the title is what tells them.
+    // time: the title is what tells them.
     HWND FindWindowTitled(const std::wstring& title, DWORD timeoutMs = 20000) const
     {
         HWND found = nullptr;

@@ -1,6 +1,6 @@
 // untwk /SILENT on an installation laid out as the engine leaves it: the
-// exit codes with their reason files, the temporary copy that runs the walk,
-// and the removal of untwk.exe and its folder after a complete removal.
+// exit codes with their reason files, a temporary folder left as it was, and
+// the removal of untwk.exe and its folder after a complete removal.
 #include "tests/uninstall/LogBuilder.h"
 
 #include "uninstall/UntwkResult.h"
@@ -66,7 +66,7 @@ struct TInstallation {
 
 }  // namespace
 
-TEST_CASE("untwk /SILENT removes an installation and leaves no temporary copy")
+TEST_CASE("untwk /SILENT removes an installation and leaves nothing in the temporary folder")
 {
     TScratchDir dir(L"silent");
     const std::wstring temp = dir / L"temp";
@@ -143,5 +143,5 @@ TEST_CASE("untwk /SILENT: each failure has its exit code and its reason beside t
     // The build's own untwk.exe lies in no installation: it never goes.
     CHECK(FileExists(BinPath(L"untwk.exe")));
     for (const std::wstring& entry : Entries(temp))
-        CHECK(entry == ReasonFileName);  // no temporary copy left
+        CHECK(entry == ReasonFileName);  // nothing else written there
 }
