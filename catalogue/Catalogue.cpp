@@ -10,36 +10,52 @@
 #include "support/Text.h"
 
 // clang-format off
-TBorlandProduct IdeCatalogue[IdeCount] = {
-    {L"Delphi3",     0x1,       {}, false, false, L"Software\\Borland\\Delphi\\3.0",      {L"delphi3.cfg", L"", L""},                 true,  false},
-    {L"Delphi4",     0x2,       {}, false, false, L"Software\\Borland\\Delphi\\4.0",      {L"delphi4.cfg", L"delphi4.ohi", L"delphi4.ohl"}, true, false},
-    {L"Delphi5",     0x4,       {}, false, false, L"Software\\Borland\\Delphi\\5.0",      {L"delphi5.ohi", L"delphi5.ohl", L""},      true,  false},
-    {L"CBuilder3",   0x8,       {}, false, false, L"Software\\Borland\\C++Builder\\3.0",  {L"", L"", L""},                           false, false},
-    {L"CBuilder4",   0x10,      {}, false, false, L"Software\\Borland\\C++Builder\\4.0",  {L"bcb4.cfg", L"bcb4.ohi", L"bcb4.ohl"},    false, false},
-    {L"CBuilder5",   0x20,      {}, false, false, L"Software\\Borland\\C++Builder\\5.0",  {L"bcb5.ohi", L"bcb5.ohl", L""},            false, false},
-    {L"Delphi6",     0x40,      {}, false, false, L"Software\\Borland\\Delphi\\6.0",      {L"delphi6.ohi", L"delphi6.ohl", L"delphi6.als"}, true, false},
-    {L"CBuilder6",   0x80,      {}, false, false, L"Software\\Borland\\C++Builder\\6.0",  {L"bcb6.ohi", L"bcb6.ohl", L"bcb6.als"},    false, false},
-    {L"Delphi7",     0x100,     {}, false, false, L"Software\\Borland\\Delphi\\7.0",      {L"d7.ohi", L"d7.ohl", L"d7.als"},          true,  false},
-    {L"Delphi9",     0x200,     {}, false, false, L"Software\\Borland\\BDS\\3.0",         {L"", L"", L""}, true, false},
-    {L"BDS2006",     0x400,     {}, false, false, L"Software\\Borland\\BDS\\4.0",         {L"", L"", L""}, true, false},
-    {L"Delphi2007",  0x800,     {}, false, false, L"Software\\Borland\\BDS\\5.0",         {L"", L"", L""}, true, false},
-    {L"BDS2009",     0x1000,    {}, false, false, L"Software\\CodeGear\\BDS\\6.0",        {L"", L"", L""}, true, false},
-    {L"BDS2010",     0x2000,    {}, false, false, L"Software\\CodeGear\\BDS\\7.0",        {L"", L"", L""}, true, false},
-    {L"RADStudio8",  0x4000,    {}, false, false, L"Software\\Embarcadero\\BDS\\8.0",     {L"", L"", L""}, true, false},
-    {L"RADStudio9",  0x8000,    {}, false, false, L"Software\\Embarcadero\\BDS\\9.0",     {L"", L"", L""}, true, true},
-    {L"RADStudio10", 0x10000,   {}, false, false, L"Software\\Embarcadero\\BDS\\10.0",    {L"", L"", L""}, true, true},
-    {L"RADStudio11", 0x20000,   {}, false, false, L"Software\\Embarcadero\\BDS\\11.0",    {L"", L"", L""}, true, true},
-    {L"RADStudio12", 0x40000,   {}, false, false, L"Software\\Embarcadero\\BDS\\12.0",    {L"", L"", L""}, true, true},
-    {L"RADStudio14", 0x80000,   {}, false, false, L"Software\\Embarcadero\\BDS\\14.0",    {L"", L"", L""}, true, true},
-    {L"RADStudio15", 0x100000,  {}, false, false, L"Software\\Embarcadero\\BDS\\15.0",    {L"", L"", L""}, true, true},
-    {L"RADStudio16", 0x200000,  {}, false, false, L"Software\\Embarcadero\\BDS\\16.0",    {L"", L"", L""}, true, true},
-    {L"RADStudio17", 0x400000,  {}, false, false, L"Software\\Embarcadero\\BDS\\17.0",    {L"", L"", L""}, true, true},
-    {L"RADStudio18", 0x800000,  {}, false, false, L"Software\\Embarcadero\\BDS\\18.0",    {L"", L"", L""}, true, true},
-    {L"RADStudio19", 0x1000000, {}, false, false, L"Software\\Embarcadero\\BDS\\19.0",    {L"", L"", L""}, true, true},
-    {L"RADStudio20", 0x2000000, {}, false, false, L"Software\\Embarcadero\\BDS\\20.0",    {L"", L"", L""}, true, true},
-    {L"RADStudio21", 0x4000000, {}, false, false, L"Software\\Embarcadero\\BDS\\21.0",    {L"", L"", L""}, true, true},
-    {L"RADStudio22", 0x8000000, {}, false, false, L"Software\\Embarcadero\\BDS\\22.0",    {L"", L"", L""}, true, true},
+namespace {
+
+// The constant part of each catalogue entry. The entries are filled from
+// it at start-up: an initialiser list with a string member in every record
+// compiles into one store per field and record.
+struct TIdeDescription {
+    const wchar_t* Name;
+    uint32_t InternalId;
+    const wchar_t* RegKey;
+    const wchar_t* HelpStr[3];
+    bool IsDelphi;
+    bool Is32and64;
 };
+
+constexpr TIdeDescription IdeDescriptions[IdeCount] = {
+    {L"Delphi3",     0x1,       L"Software\\Borland\\Delphi\\3.0",     {L"delphi3.cfg", L"", L""},                       true, false},
+    {L"Delphi4",     0x2,       L"Software\\Borland\\Delphi\\4.0",     {L"delphi4.cfg", L"delphi4.ohi", L"delphi4.ohl"}, true, false},
+    {L"Delphi5",     0x4,       L"Software\\Borland\\Delphi\\5.0",     {L"delphi5.ohi", L"delphi5.ohl", L""},            true, false},
+    {L"CBuilder3",   0x8,       L"Software\\Borland\\C++Builder\\3.0", {L"", L"", L""},                                  false, false},
+    {L"CBuilder4",   0x10,      L"Software\\Borland\\C++Builder\\4.0", {L"bcb4.cfg", L"bcb4.ohi", L"bcb4.ohl"},          false, false},
+    {L"CBuilder5",   0x20,      L"Software\\Borland\\C++Builder\\5.0", {L"bcb5.ohi", L"bcb5.ohl", L""},                  false, false},
+    {L"Delphi6",     0x40,      L"Software\\Borland\\Delphi\\6.0",     {L"delphi6.ohi", L"delphi6.ohl", L"delphi6.als"}, true, false},
+    {L"CBuilder6",   0x80,      L"Software\\Borland\\C++Builder\\6.0", {L"bcb6.ohi", L"bcb6.ohl", L"bcb6.als"},          false, false},
+    {L"Delphi7",     0x100,     L"Software\\Borland\\Delphi\\7.0",     {L"d7.ohi", L"d7.ohl", L"d7.als"},                true, false},
+    {L"Delphi9",     0x200,     L"Software\\Borland\\BDS\\3.0",        {L"", L"", L""},                                  true, false},
+    {L"BDS2006",     0x400,     L"Software\\Borland\\BDS\\4.0",        {L"", L"", L""},                                  true, false},
+    {L"Delphi2007",  0x800,     L"Software\\Borland\\BDS\\5.0",        {L"", L"", L""},                                  true, false},
+    {L"BDS2009",     0x1000,    L"Software\\CodeGear\\BDS\\6.0",       {L"", L"", L""},                                  true, false},
+    {L"BDS2010",     0x2000,    L"Software\\CodeGear\\BDS\\7.0",       {L"", L"", L""},                                  true, false},
+    {L"RADStudio8",  0x4000,    L"Software\\Embarcadero\\BDS\\8.0",    {L"", L"", L""},                                  true, false},
+    {L"RADStudio9",  0x8000,    L"Software\\Embarcadero\\BDS\\9.0",    {L"", L"", L""},                                  true, true},
+    {L"RADStudio10", 0x10000,   L"Software\\Embarcadero\\BDS\\10.0",   {L"", L"", L""},                                  true, true},
+    {L"RADStudio11", 0x20000,   L"Software\\Embarcadero\\BDS\\11.0",   {L"", L"", L""},                                  true, true},
+    {L"RADStudio12", 0x40000,   L"Software\\Embarcadero\\BDS\\12.0",   {L"", L"", L""},                                  true, true},
+    {L"RADStudio14", 0x80000,   L"Software\\Embarcadero\\BDS\\14.0",   {L"", L"", L""},                                  true, true},
+    {L"RADStudio15", 0x100000,  L"Software\\Embarcadero\\BDS\\15.0",   {L"", L"", L""},                                  true, true},
+    {L"RADStudio16", 0x200000,  L"Software\\Embarcadero\\BDS\\16.0",   {L"", L"", L""},                                  true, true},
+    {L"RADStudio17", 0x400000,  L"Software\\Embarcadero\\BDS\\17.0",   {L"", L"", L""},                                  true, true},
+    {L"RADStudio18", 0x800000,  L"Software\\Embarcadero\\BDS\\18.0",   {L"", L"", L""},                                  true, true},
+    {L"RADStudio19", 0x1000000, L"Software\\Embarcadero\\BDS\\19.0",   {L"", L"", L""},                                  true, true},
+    {L"RADStudio20", 0x2000000, L"Software\\Embarcadero\\BDS\\20.0",   {L"", L"", L""},                                  true, true},
+    {L"RADStudio21", 0x4000000, L"Software\\Embarcadero\\BDS\\21.0",   {L"", L"", L""},                                  true, true},
+    {L"RADStudio22", 0x8000000, L"Software\\Embarcadero\\BDS\\22.0",   {L"", L"", L""},                                  true, true},
+};
+
+}  // namespace
 
 TCustomizeItem CustomizeList[CustomizeCount] = {
     {0x20000000, L"RAD Studio 11",                 false, 0x8000000},
@@ -88,6 +104,28 @@ const TPackageTarget PackageTargets[PackageTargetCount] = {
     {L"qzl250.bpl", 6},  {L"qzl260.bpl", 6},  {L"qzl270.bpl", 6},  {L"qzl280.bpl", 6},
 };
 // clang-format on
+
+TBorlandProduct IdeCatalogue[IdeCount];
+
+namespace {
+
+// Runs among the static initialisers, after IdeCatalogue's own.
+const bool CatalogueFilled = [] {
+    for (int i = 0; i < IdeCount; ++i) {
+        const TIdeDescription& from = IdeDescriptions[i];
+        TBorlandProduct& entry = IdeCatalogue[i];
+        entry.Name = from.Name;
+        entry.InternalId = from.InternalId;
+        entry.RegKey = from.RegKey;
+        for (int k = 0; k < 3; ++k)
+            entry.HelpStr[k] = from.HelpStr[k];
+        entry.IsDelphi = from.IsDelphi;
+        entry.Is32and64 = from.Is32and64;
+    }
+    return true;
+}();
+
+}  // namespace
 
 namespace {
 

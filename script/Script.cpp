@@ -1,7 +1,5 @@
 #include "script/Script.h"
 
-#include <cwchar>
-
 #include "catalogue/Catalogue.h"
 #include "script/ScriptOps.h"
 #include "support/DirKinds.h"
@@ -81,9 +79,9 @@ int TScript::Run(TScriptObserver& observer)
 std::wstring ScriptErrorText(int item, int error, uint32_t itemId, const std::wstring& logText)
 {
     wchar_t head[96];
-    const int n = swprintf(head, sizeof head / sizeof head[0],
-                           L"Error in ScriptItem=%d, ErrorCode=%xh ScriptItemId=%x with text\r\n", item,
-                           static_cast<unsigned>(error), static_cast<unsigned>(itemId));
+    // user32's formatter: the C library's would add its whole printf.
+    const int n = wsprintfW(head, L"Error in ScriptItem=%d, ErrorCode=%xh ScriptItemId=%x with text\r\n", item,
+                            static_cast<unsigned>(error), static_cast<unsigned>(itemId));
     std::wstring text(head, n > 0 ? static_cast<size_t>(n) : 0);
     return text + logText;
 }

@@ -107,13 +107,20 @@ bool IsProtectedFolder(const std::wstring& path)
             return true;
     }
     const std::wstring folders[] = {
-        SystemFolder(GetWindowsDirectoryW),         SystemFolder(GetSystemDirectoryW),
-        SystemFolder(GetSystemWow64DirectoryW),     SystemFolder(TempFolderCall),
-        ShellFolder(CSIDL_PROFILE),                 ShellFolder(CSIDL_PROGRAM_FILES),
-        ShellFolder(CSIDL_PROGRAM_FILESX86),        ShellFolder(CSIDL_PROGRAM_FILES_COMMON),
+        SystemFolder(GetWindowsDirectoryW),     SystemFolder(GetSystemDirectoryW),
+        SystemFolder(GetSystemWow64DirectoryW), SystemFolder(TempFolderCall),
     };
     for (const std::wstring& folder : folders)
         if (!folder.empty() && ComparableFolder(folder) == full)
+            return true;
+    // The shell's folders are asked for once per process: each question
+    // costs milliseconds, and a tree removal asks at every folder it enters.
+    static const std::wstring shellFolders[] = {
+        ComparableFolder(ShellFolder(CSIDL_PROFILE)),           ComparableFolder(ShellFolder(CSIDL_PROGRAM_FILES)),
+        ComparableFolder(ShellFolder(CSIDL_PROGRAM_FILESX86)), ComparableFolder(ShellFolder(CSIDL_PROGRAM_FILES_COMMON)),
+    };
+    for (const std::wstring& folder : shellFolders)
+        if (!folder.empty() && folder == full)
             return true;
     return false;
 }

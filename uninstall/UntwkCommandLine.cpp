@@ -22,10 +22,6 @@ TUntwkCommandLine ParseUntwkCommandLine(const std::vector<std::wstring>& params)
 {
     TUntwkCommandLine result;
     for (const std::wstring& param : params) {
-        if (IsSwitch(param) && IsLongSwitch(param, TempCopySwitch)) {
-            result.FromTempCopy = true;
-            continue;
-        }
         result.HasParameters = true;
         if (IsSwitch(param) && IsLongSwitch(param, L"/SILENT")) {
             result.Silent = true;
@@ -38,19 +34,4 @@ TUntwkCommandLine ParseUntwkCommandLine(const std::vector<std::wstring>& params)
         }
     }
     return result;
-}
-
-std::wstring ArgumentsOf(const std::wstring& commandLine)
-{
-    size_t pos = 0;
-    if (!commandLine.empty() && commandLine[0] == L'"') {
-        const size_t close = commandLine.find(L'"', 1);
-        pos = close == std::wstring::npos ? commandLine.size() : close + 1;
-    } else {
-        while (pos < commandLine.size() && commandLine[pos] != L' ' && commandLine[pos] != L'\t')
-            ++pos;
-    }
-    while (pos < commandLine.size() && (commandLine[pos] == L' ' || commandLine[pos] == L'\t'))
-        ++pos;
-    return commandLine.substr(pos);
 }

@@ -1,7 +1,7 @@
 // untwk: removes an installed copy of the library through its uninstall log,
 // with a small dialog that shows what is being undone, or silently with an
-// exit code. The walk runs from a temporary copy of the program, so that a
-// complete removal can take the installation folder and untwk.exe too.
+// exit code. After a complete removal untwk.exe and the installation folder
+// go too, a moment after the program has ended.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "support/DirKinds.h"
 #include "support/Handles.h"
 #include "support/SharedState.h"
 #include "support/Text.h"
 #include "uninstall/Deinstall.h"
-#include "uninstall/TempCopy.h"
+#include "uninstall/SelfRemoval.h"
 #include "uninstall/UntwkCommandLine.h"
 #include "uninstall/UntwkResult.h"
 
@@ -126,32 +127,15 @@ bool SameFolder(const std::wstring& a, const std::wstring& b)
     return !a.empty() && CompareStringOrdinal(trimmed(a).c_str(), -1, trimmed(b).c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-// The installation directory the log names, read before the walk removes
-// the log; empty when the log cannot be read.
-std::wstring InstallDirOfLog(const TUntwkCommandLine& commandLine)
-{
-    TDeinstall deinstall;
-    if (!commandLine.HasParameters || deinstall.PrepareUninstFile(commandLine.LogPath) != 0)
-        return L"";
-    deinstall.PrepareDeinstall();
-    return Shared.InstallDir;
-}
-
-// The original untwk.exe: runs the walk from a temporary copy and passes its
-// exit code on. After a complete removal the installation folder holds only
+// After a complete removal the installation folder of the log holds only
 // this program, which then has itself and the folder removed once it ends.
-// Only an untwk.exe that lies in the installation directory of its log does.
-bool RunAsOriginal(const TUntwkCommandLine& commandLine, DWORD& exitCode)
+// An untwk.exe elsewhere, or a partial removal, leaves the program alone.
+void RemoveSelfIfLast(const std::wstring& installDir, bool partial)
 {
-    const std::wstring installDir = InstallDirOfLog(commandLine);
-    if (!RunFromTempCopy(ArgumentsOf(GetCommandLineW()), exitCode))
-        return false;
     const std::wstring self = OwnProgramPath();
     const std::wstring folder = FolderOf(self);
-    if (!commandLine.PartialUninstall && SameFolder(folder, installDir) &&
-        FolderHoldsOnly(folder, self.substr(folder.size() + 1)))
+    if (!partial && SameFolder(folder, installDir) && FolderHoldsOnly(folder, self.substr(folder.size() + 1)))
         RemoveAfterExit(self, folder);
-    return true;
 }
 
 }  // namespace
@@ -159,10 +143,6 @@ bool RunAsOriginal(const TUntwkCommandLine& commandLine, DWORD& exitCode)
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     const TUntwkCommandLine commandLine = ParseUntwkCommandLine(CommandLineParameters());
-    DWORD copyExitCode = 0;
-    if (!commandLine.FromTempCopy && RunAsOriginal(commandLine, copyExitCode))
-        return static_cast<int>(copyExitCode);
-
     InitCommonControls();
     TDeinstall deinstall;
     deinstall.flPartialUninstall = commandLine.PartialUninstall;
@@ -171,8 +151,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     const bool noLog = !commandLine.HasParameters || (commandLine.Silent && path.empty());
     const int outcome = noLog ? -1 : deinstall.PrepareUninstFile(path);
     const std::wstring reasonFile = ReasonFilePath(path);
-    if (commandLine.FromTempCopy)  // the log is read: leave the caller's directory
-        SetCurrentDirectoryW(FolderOf(OwnProgramPath()).c_str());
+    // The log is read: the caller's directory, perhaps the installation
+    // folder, is not kept in use during the walk.
+    SetCurrentDirectoryW(GetKindDir(5).c_str());
 
     if (commandLine.Silent) {
         DeleteFileW(reasonFile.c_str());  // one from an earlier run would mislead
@@ -181,18 +162,23 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
             return ExitCodeOf(outcome);
         }
         deinstall.PrepareDeinstall();
+        const std::wstring installDir = Shared.InstallDir;
         deinstall.DoDeinstall();
         if (deinstall.StopResult != 0) {
             WriteReasonFile(reasonFile, StoppedMessage(deinstall.StopResult));
             return uxWalkStopped;
         }
+        RemoveSelfIfLast(installDir, commandLine.PartialUninstall);
         return uxSuccess;
     }
 
     if (outcome == 0) {
         deinstall.PrepareDeinstall();
+        const std::wstring installDir = Shared.InstallDir;
         if (TUntwkDialog(instance, deinstall).Run() < 0)
             ShowError(L"Could not create Uninstall dialog", L"Fatal Error");
+        else
+            RemoveSelfIfLast(installDir, deinstall.flPartialUninstall);
     } else {
         ShowError(OutcomeMessage(outcome, path));
     }

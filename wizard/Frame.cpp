@@ -131,12 +131,9 @@ void OnLinkPress()
 void OnCancel(WPARAM wParam)
 {
     TPage* page = Wizard.Pages[Wizard.CurrentPage];
-    int handled = 0;
-    if (auto* progress = dynamic_cast<TPageProgress*>(page); progress && progress->InDoScript())
-        handled = progress->Terminate();
-    if (handled != 0)
+    if (page->Cancel() != 0)
         return;
-    if (dynamic_cast<TPageFinish*>(page) ||
+    if (page->ClosesWithoutQuestion() ||
         MessageBoxW(Wizard.WizardHandle, L"Are you sure you want to cancel the install?", L"Install", MB_YESNO) ==
             IDYES)
         EndDialog(Wizard.WizardHandle, static_cast<INT_PTR>(wParam));

@@ -27,6 +27,10 @@ public:
     // Asked before Next leaves the page; false keeps the page current (the
     // page has told the user why).
     virtual bool CanLeave();
+    // Cancel pressed: non-zero when the page has dealt with it itself.
+    virtual int Cancel() { return 0; }
+    // True where Cancel closes the wizard without asking.
+    virtual bool ClosesWithoutQuestion() const { return false; }
 
     HWND DlgHandle = nullptr;  // the wizard dialog, set before every Show
     std::wstring Name;

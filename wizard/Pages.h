@@ -87,6 +87,7 @@ public:
     int Show() override;
     int Hide() override;
     int Terminate() { return 0; }  // the script cannot be stopped midway
+    int Cancel() override { return FInDoScript ? Terminate() : 0; }
     void SetText(const std::wstring& value) const;
     int DoScript();
     bool InDoScript() const { return FInDoScript; }
@@ -103,4 +104,5 @@ class TPageFinish : public TPage {
 public:
     int Show() override;
     int Hide() override { return 1; }
+    bool ClosesWithoutQuestion() const override { return true; }  // Cancel reads "Finish"
 };

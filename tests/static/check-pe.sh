@@ -1,9 +1,9 @@
 #!/bin/sh
 # Static checks of the 32-bit deliverables: PE32 for i386, the right
 # subsystem, imports only from DLLs Windows always maps from the system
-# folder (KnownDLLs), a manifest and version information.
-# usage: check-pe.sh <objdump> <dist-dir>
-objdump="$1"; dist="$2"
+# folder (KnownDLLs), a manifest, the version information and a size ceiling.
+# usage: check-pe.sh <objdump> <dist-dir> <source-dir>
+objdump="$1"; dist="$2"; src="$3"
 pass=0; fail=0
 check() {  # check <description> <command...>
   desc="$1"; shift
@@ -50,6 +50,16 @@ for f in setup.exe untwk.exe qzlabout.dll; do
   check "$f depends on common controls 6" grep -q 'Microsoft.Windows.Common-Controls' "$manifest"
   check "$f carries version information" grep -q 'VALUE "ProductVersion"' "$rc"
 done
+
+# Ceilings in bytes: an include or a call that drags a library back in shows
+# here. setup.exe counts without the payload files and the two programs it carries.
+size() { stat -c %s "$1" 2>/dev/null || echo 0; }
+payload=$(sed -n 's|^[0-9][0-9]* \([^@].*\)|'"$src"'/\1|p' "$src/resources/payload.lst" | xargs stat -c %s |
+          awk '{ s += $1 } END { print s }')
+own=$(($(size "$dist/setup.exe") - payload - $(size "$dist/untwk.exe") - $(size "$dist/qzlabout.dll")))
+check "setup.exe less payload ($own bytes) is at most 184320" test "$own" -gt 0 -a "$own" -le 184320
+check "untwk.exe ($(size "$dist/untwk.exe") bytes) is at most 65536" test "$(size "$dist/untwk.exe")" -le 65536
+check "qzlabout.dll ($(size "$dist/qzlabout.dll") bytes) is at most 32768" test "$(size "$dist/qzlabout.dll")" -le 32768
 
 echo "$pass passed, $fail failed"
 [ "$fail" -eq 0 ]
