@@ -35,11 +35,11 @@ def driver():
     d.close()
 
 
-@pytest.fixture(autouse=True)
+@pytest.fixture(scope="module", autouse=True)
 def leave_prefix_as_found():
     """No uninstall entry is left (a scenario's folder goes with its scratch
     folder, also when it failed half-way), and what installations keep by
-    design goes when this test made it."""
+    design goes when these tests made it."""
     system = h.host("C:\\windows\\system32")
     packages = set(system.glob("qzl*"))
     keys = h.export([h.WINHELP_KEY, h.PRODUCT_KEY.rsplit("\\", 1)[0]])

@@ -15,6 +15,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import warnings
 from pathlib import Path
 
 SRC = Path(__file__).resolve().parents[2]
@@ -106,7 +107,20 @@ def write(path, data):
 
 
 def setup(*options, timeout=180):
-    return run(program("setup.exe"), "/VERYSILENT", *options, timeout=timeout)
+    """setup.exe /VERYSILENT with options: (exit code, output).
+
+    Now and then Wine cannot start a child process: the new process ends
+    inside Wine's start-up, and CreateProcessW fails with ERROR_INTERNAL_ERROR
+    (0x54F), which setup reports for that item as it must. Such a run is made
+    once more, with a warning; a second installation over the first equals
+    one, and a fault of the product fails the second run as well."""
+    result = run(program("setup.exe"), "/VERYSILENT", *options, timeout=timeout)
+    folder = next((o[5:] for o in options if o.upper().startswith("/DIR=")), "")
+    log = host(folder + "\\install.log") if folder.upper().startswith("C:\\") else None
+    if result[0] == 2 and log and log.exists() and "ErrorCode=54Fh" in log.read_bytes().decode("utf-16-le"):
+        warnings.warn("Wine could not start a process of setup; installed again")
+        result = run(program("setup.exe"), "/VERYSILENT", *options, timeout=timeout)
+    return result
 
 
 def wait_until(condition, timeout=30, what="condition"):

@@ -102,6 +102,8 @@ def test_untwk_exit_code_and_reason(scratch, driver, args, log_data, code, reaso
         assert h.values(h.PRODUCT_KEY)["Version"] == "4.07" and h.host("C:\\windows\\Orvane.ini").exists()
         assert [p.name for p in h.host(folder).iterdir()] == ["untwk.exe"]
         assert h.values(h.ENTRY_KEY) == {}
+        h.reg_import(["[-%s]" % h.PRODUCT_KEY.rsplit("\\", 1)[0]])
+        h.host("C:\\windows\\Orvane.ini").unlink()
     elif code == 0:
         h.wait_until(lambda: not h.host(folder).exists(), 30, "untwk and the installation folder to go")
         assert h.values(h.PRODUCT_KEY) == {} and h.values(h.ENTRY_KEY) == {}

@@ -17,6 +17,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,29 +29,16 @@ using TStrings = std::vector<std::string>;
 
 std::string Read(const std::string& path, bool* found = nullptr)
 {
-    std::string text;
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::ifstream in(path, std::ios::binary);
     if (found)
-        *found = file != INVALID_HANDLE_VALUE;
-    if (file == INVALID_HANDLE_VALUE)
-        return text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        text.append(buffer, read);
-    CloseHandle(file);
-    return text;
+        *found = in.good();
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool Write(const std::string& path, const std::string& text)
 {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    const bool ok = file != INVALID_HANDLE_VALUE &&
-                    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    return ok;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    return out && out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 bool Exists(const std::string& path, bool folder)
