@@ -62,12 +62,14 @@ def records_of(log):
 
 # Where setup is killed, by what uninst.log holds so far: spread over the
 # script, before and after the uninstall entry exists, in the IDE blocks,
-# among the closing deletions. None: during a compile, held by the stand-in.
+# among the closing deletions. None: during RAD Studio XE2's 64-bit compile,
+# held by the stand-in, after the block's package registration and before
+# its closing SelectProduct record.
 KILL_POINTS = [
     ("before the uninstall entry", lambda r: len(r) >= 9),
     ("after the uninstall entry", lambda r: any(x[0] == 0x18012 for x in r)),
-    ("during a compile of Delphi 7", None),
     ("after Delphi 7's package registration", lambda r: any(x[0] == 0x10008 and "Delphi7" in x[3] for x in r)),
+    ("during RAD Studio XE2's 64-bit compile", None),
     ("in RAD Studio XE2's Win64 paths", lambda r: any(x[0] == 0x10026 and "Win64" in x[3] for x in r)),
     ("among the source deletions", lambda r: any(x[0] == 0x1000B and x[3].startswith("Source") for x in r)),
 ]
@@ -76,7 +78,7 @@ KILL_POINTS = [
 @pytest.mark.parametrize("point, written", KILL_POINTS, ids=[p[0] for p in KILL_POINTS])
 def test_setup_killed_then_installed_again_and_removed_leaves_nothing(ides, clean, driver, point, written):
     log = h.host(FOLDER + "\\uninst.log")
-    hold, held = (h.host(ides["Delphi7"] + "\\bin\\" + name) for name in ("hold", "held"))
+    hold, held = (h.host(ides["RADStudio9"] + "\\bin\\dcc64." + name) for name in ("hold", "held"))
     if written is None:
         hold.write_bytes(b"")
     setup = subprocess.Popen(["wine", h.program("setup.exe"), "/VERYSILENT", *OPTIONS], env=h.wine_env())

@@ -8,9 +8,9 @@
 //       PFLAGS of a C++Builder package makefile.
 // Every unit must exist on the search path and every output folder must
 // exist; otherwise it writes nothing and ends with exit code 1, as the real
-// tools do. While a file "hold" lies beside it, a tool writes "held" there
-// and waits until "hold" is gone, so a test can act during a compile; "held"
-// goes once that compile has ended.
+// tools do. While a file "<tool>.hold" lies beside it, the tool writes
+// "<tool>.held" there and waits until the hold is gone, so a test can act
+// during a compile; "<tool>.held" goes once that compile has ended.
 // Under any other name it only leaves "<name>-ran.txt" beside itself, with
 // its command line: proof that it was started.
 #include <windows.h>
@@ -277,15 +277,16 @@ int main(int argc, char** argv)
     const std::string role = Lower(BaseName(self)), folder = FolderOf(self);
     if (role != "dcc32" && role != "dcc64" && role != "make")
         return Write(Join(folder, role + "-ran.txt"), GetCommandLineA()) ? 0 : 1;
-    const bool held = Exists(Join(folder, "hold"), false);
-    if (held) {
-        Write(Join(folder, "held"), GetCommandLineA());
-        while (Exists(Join(folder, "hold"), false))
+    const std::string hold = Join(folder, role + ".hold"), held = Join(folder, role + ".held");
+    const bool holding = Exists(hold, false);
+    if (holding) {
+        Write(held, GetCommandLineA());
+        while (Exists(hold, false))
             Sleep(20);
     }
     const TStrings args(argv + 1, argv + argc);
     const int code = role == "make" ? Make(args) : Dcc(role, folder, args);
-    if (held)  // the test waits for this before it goes on
-        DeleteFileA(Join(folder, "held").c_str());
+    if (holding)  // the test waits for this before it goes on
+        DeleteFileA(held.c_str());
     return code;
 }
