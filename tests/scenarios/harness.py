@@ -77,10 +77,6 @@ def run_batches(batches, timeout=300):
     return _finish([_start(["cmd", "/c", SCRATCH + "\\batch%d.bat" % i]) for i in range(len(batches))], timeout)
 
 
-def run_batch(lines, timeout=300):
-    return run_batches([lines], timeout)[0]
-
-
 def _start(args, cwd=SCRATCH):
     # Output goes through a file, not a pipe: processes the program leaves
     # running (untwk's deferred clean-up) would hold a pipe open. The current
