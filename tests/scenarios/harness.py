@@ -119,6 +119,14 @@ def setup(*options, timeout=180):
     return result
 
 
+def failed_items(folder):
+    """The lines of install.log in folder that report a failure, with setup's
+    notes, as the message of a failed check."""
+    log = host(folder + "\\install.log")
+    text = log.read_bytes().decode("utf-16-le") if log.exists() else "(no install.log)"
+    return "\n".join(line for line in text.split("\r\n") if "...Fail" in line or line.startswith("Error in"))
+
+
 def wait_until(condition, timeout=30, what="condition"):
     end = time.monotonic() + timeout
     while not condition():

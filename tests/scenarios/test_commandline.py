@@ -129,7 +129,7 @@ def test_paths_install_and_remove_cleanly_and_start_no_canary(scratch, ides, dri
     # The command line quoted as a deployment tool writes it.
     pid = driver("start", '"%s" /VERYSILENT /DIR="%s" /IDES=Delphi7,CBuilder6 /ITEMS=help,delphi-demos,cpp-demos'
                  % (h.program("setup.exe"), folder))[0]
-    assert driver.exit_code(pid) == "0", text_of(folder + "\\install.log")
+    assert driver.exit_code(pid) == "0", h.failed_items(folder)
     deepest_written = max(len(str(p)) - len(str(h.DRIVE_C)) + 2 for p in h.host(folder).rglob("*"))
     assert deepest_written == 259 or len(folder) < 200
     h.remove(route, folder, driver)

@@ -66,7 +66,7 @@ def test_damaged_and_crafted_logs_delete_nothing_outside_the_installation(scratc
             h.write(canaries[-1], "canary")
             options = ["/DIR=" + folder, "/IDES=Delphi7", "/ITEMS=help"]
             before = h.picture()
-            assert h.setup(*options)[0] == 0
+            assert h.setup(*options)[0] == 0, h.failed_items(folder)
             real = h.host(folder + "\\uninst.log").read_bytes()
             untwk = scratch + "\\untwk.exe"  # outside: it never removes itself
             h.write(untwk, h.host(folder + "\\untwk.exe").read_bytes())
@@ -92,10 +92,10 @@ def test_damaged_and_crafted_logs_delete_nothing_outside_the_installation(scratc
 
             # Through setup's removal of the previous version too, for a sample:
             # each costs a whole installation, and the deinstaller is the same.
-            assert h.setup(*options)[0] == 0
+            assert h.setup(*options)[0] == 0, h.failed_items(folder)
             for name, data in random.Random(SEED).sample(cases, REINSTALLED):
                 h.write(folder + "\\uninst.log", data)
-                assert h.setup(*options)[0] == 0, name
+                assert h.setup(*options)[0] == 0, name + "\n" + h.failed_items(folder)
                 assert [path for path in canaries if not h.host(path).exists()] == [], name
             exported = h.export(canary_keys + [h.WINHELP_KEY])
             assert [k for k in canary_keys if k not in exported] == []

@@ -35,8 +35,7 @@ OPTIONS = ["/DIR=" + FOLDER, "/IDES=" + ",".join(IDE_SET), "/ITEMS=help"]
 
 def install():
     code, output = h.setup(*OPTIONS)
-    log = h.host(FOLDER + "\\install.log")
-    assert code == 0, output + (log.read_bytes().decode("utf-16-le") if log.exists() else "")
+    assert code == 0, output + h.failed_items(FOLDER)
 
 
 def test_round_trips_through_each_removal_route_leave_only_the_keepers(clean, driver):
