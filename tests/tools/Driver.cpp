@@ -2,7 +2,6 @@
 // on stdin, fields separated by tabs; every command gets one answer line.
 //   start <command line>           pid of the started process
 //   wait <pid> <ms>                its exit code, or "running"
-//   kill <pid>                     TerminateProcess; "ok"
 //   dialogs <pid>                  visible dialog windows of the process (0:
 //                                  any) as hwnd, title and text (the static
 //                                  text 0xFFFF of a message box) triples
@@ -144,10 +143,6 @@ std::wstring Answer(const TFields& f)
         return Start(f[1]);
     if (command == L"wait")
         return Wait(_wtoi(f[1].c_str()), _wtoi(f[2].c_str()));
-    if (command == L"kill") {
-        const auto found = Processes.find(_wtoi(f[1].c_str()));
-        return found != Processes.end() && TerminateProcess(found->second, 1) ? L"ok" : L"failed";
-    }
     if (command == L"dialogs")
         return Dialogs(_wtoi(f[1].c_str()));
     if (command == L"text")

@@ -157,21 +157,12 @@ void WriteHeader(const TOptions& o, const std::string& source, const std::string
 
 int Dcc(const std::string& tool, const std::string& toolDir, const TStrings& args)
 {
-    std::string project;
-    TStrings switches;
-    for (const std::string& arg : args) {
-        if (arg[0] == '-' || arg[0] == '/')
-            switches.push_back(arg);
-        else
-            project = arg;
-    }
+    std::string project = args.empty() ? "" : args.back();
     if (project.find('.') == std::string::npos)
         project += ".dpk";
     TOptions o;
     for (const std::string& cfg : {Join(toolDir, tool + ".cfg"), tool + ".cfg", BaseName(project) + ".cfg"})
         ReadOptions(Read(cfg), o);
-    for (const std::string& item : switches)
-        ApplySwitch(item, o);
     bool found = false;
     std::string source = Read(project, &found);
     if (!found)
