@@ -50,6 +50,12 @@ void HardenDllSearch()
     if (const TSetDefaultDllDirectories setDefault = SetDefaultDllDirectoriesEntry())
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     SetDllDirectoryW(L"");
+    // Held for the life of the process, so that later loads by name find the
+    // system's copy already loaded: the common controls load the theme library
+    // on their own, and not every loader applies the default directories to
+    // that (older systems lack them; Wine's delayed imports search the
+    // program's folder first).
+    LoadSystemDll(L"uxtheme.dll");
 }
 
 HMODULE LoadSystemDll(const std::wstring& name)

@@ -11,8 +11,9 @@
 #include <string>
 
 // Restricts the process's DLL search to the system folder (where the system
-// supports it) and drops the current directory from it. The start-up of a
-// program does this on its own; a DLL never changes its host's policy.
+// supports it), drops the current directory from it and keeps the system's
+// theme library loaded. The start-up of a program does this on its own; a DLL
+// never changes its host's policy.
 void HardenDllSearch();
 
 // The named DLL from the system folder, or nullptr with the last error set.

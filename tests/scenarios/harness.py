@@ -1,0 +1,424 @@
+"""What the scenarios share: the Wine session, program runs, pictures of the
+prefix, fake IDEs, uninstall logs and the window driver.
+
+The scenarios run the shipped 64-bit programs from outside, as a user or a
+deployment tool would: setup.exe and untwk.exe with their command lines, the
+wizard through its windows, the removal through the uninstall entry.
+"""
+import contextlib
+import hashlib
+import json
+import os
+import re
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import warnings
+from pathlib import Path
+
+SRC = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(SRC / "tools"))
+import gen_script  # noqa: E402  the product's one source of the script table and payload
+
+BUILD = Path(os.environ.get("QZ_BUILD_DIR", SRC / "build" / "test"))
+STATE = Path(os.environ.get("QZ_WINE_STATE", BUILD / "wine-session-pytest"))
+DRIVE_C = STATE / "prefix" / "drive_c"
+SCRATCH = "C:\\qz-scenarios"
+PRODUCT_KEY = r"HKEY_LOCAL_MACHINE\Software\Tarnwick\Orvane library"
+ENTRY_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\qzlLib"
+WINHELP_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\Help"
+UNTWK_TITLE = "Uninstall for Orvane library v4.07"
+IDES = {ide.name: ide for ide in gen_script.IDES}
+REG_KEYS = dict(re.findall(r'\{L"(\w+)", +0x\w+, +\{\}, false, false, L"([^"]+)"',
+                           (SRC / "catalogue" / "Catalogue.cpp").read_text()))
+
+
+# ---- Session and programs ----------------------------------------------------
+def session(start):
+    script = SRC / "cmake" / "wine" / ("session-start.sh" if start else "session-stop.sh")
+    subprocess.run(["sh", str(script), str(STATE)], check=start, stdout=subprocess.DEVNULL)
+
+
+def wine_env():
+    # Arguments and file names reach Wine as UTF-8, whatever the caller's locale.
+    env = dict(os.environ, WINEPREFIX=str(STATE / "prefix"), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+               LANG="C.UTF-8")
+    if (STATE / "display").exists():
+        env["DISPLAY"] = ":" + (STATE / "display").read_text().strip()
+    return env
+
+
+def host(path):
+    """The Linux path of a C: path of the prefix."""
+    assert path[:3].upper() == "C:\\", path
+    return DRIVE_C / path[3:].replace("\\", "/")
+
+
+def temp_folder():
+    return "C:\\" + str(next(DRIVE_C.glob("users/*/Temp")).relative_to(DRIVE_C)).replace("/", "\\")
+
+
+def program(name):
+    return "Z:" + str(BUILD / "bin" / name).replace("/", "\\")
+
+
+def run(*args, timeout=120, cwd=SCRATCH):
+    """Runs a Windows program to its end: (exit code, stdout and stderr)."""
+    return _finish([_start(args, cwd)], timeout)[0]
+
+
+def run_batches(batches, timeout=300):
+    """Runs command lines from batch files, as a deployment script would: many
+    programs per Wine launch, the files side by side. (exit code, output) each."""
+    for i, lines in enumerate(batches):
+        write(SCRATCH + "\\batch%d.bat" % i, "@echo off\r\n" + "\r\n".join(lines) + "\r\n")
+    return _finish([_start(["cmd", "/c", SCRATCH + "\\batch%d.bat" % i]) for i in range(len(batches))], timeout)
+
+
+def _start(args, cwd=SCRATCH):
+    # Output goes through a file, not a pipe: processes the program leaves
+    # running (untwk's deferred clean-up) would hold a pipe open. The current
+    # directory lies in the prefix, so that relative paths never reach the host.
+    out = tempfile.TemporaryFile()
+    return out, subprocess.Popen(["wine", *map(str, args)], env=wine_env(), stdout=out, stderr=subprocess.STDOUT,
+                                 cwd=host(cwd))
+
+
+def _finish(started, timeout):
+    results = []
+    for out, process in started:
+        with out:
+            code = process.wait(timeout)
+            out.seek(0)
+            results.append((code, out.read().decode("utf-8", "replace")))
+    return results
+
+
+def write(path, data):
+    target = host(path)
+    target.parent.mkdir(parents=True, exist_ok=True)
+    target.write_bytes(data.encode("utf-8") if isinstance(data, str) else data)
+
+
+def setup(*options, timeout=180):
+    """setup.exe /VERYSILENT with options: (exit code, output).
+
+    Now and then Wine cannot start a child process: the new process ends
+    inside Wine's start-up, and CreateProcessW fails with ERROR_INTERNAL_ERROR
+    (0x54F), which setup reports for that item as it must. Such a run is made
+    once more, with a warning; a second installation over the first equals
+    one, and a fault of the product fails the second run as well."""
+    result = run(program("setup.exe"), "/VERYSILENT", *options, timeout=timeout)
+    folder = next((o[5:] for o in options if o.upper().startswith("/DIR=")), "")
+    log = host(folder + "\\install.log") if folder.upper().startswith("C:\\") else None
+    if result[0] == 2 and log and log.exists() and "ErrorCode=54Fh" in log.read_bytes().decode("utf-16-le"):
+        warnings.warn("Wine could not start a process of setup; installed again")
+        result = run(program("setup.exe"), "/VERYSILENT", *options, timeout=timeout)
+    return result
+
+
+def failed_items(folder):
+    """The lines of install.log in folder that report a failure, with setup's
+    notes, as the message of a failed check."""
+    log = host(folder + "\\install.log")
+    text = log.read_bytes().decode("utf-16-le") if log.exists() else "(no install.log)"
+    return "\n".join(line for line in text.split("\r\n") if "...Fail" in line or line.startswith("Error in"))
+
+
+def wait_until(condition, timeout=30, what="condition"):
+    end = time.monotonic() + timeout
+    while not condition():
+        assert time.monotonic() < end, "timed out waiting for " + what
+        time.sleep(0.05)
+
+
+# ---- Registry -----------------------------------------------------------------
+def _unquote(text):
+    return re.sub(r"\\(.)", r"\1", text[1:-1]) if text.startswith('"') else text
+
+
+def export(keys):
+    """Keys below the given ones, through "wine reg export" (the hive files lag
+    behind the running wineserver): {key: {value name: data}}."""
+    files = [SCRATCH + "\\reg%d.reg" % i for i in range(len(keys))]
+    exports = [subprocess.Popen(["wine", "reg", "export", key, f, "/y"], env=wine_env(), stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL) for key, f in zip(keys, files)]
+    for process in exports:
+        process.wait(60)
+    tree, key = {}, None
+    for f in files:
+        if not host(f).exists():
+            continue
+        for line in host(f).read_bytes().decode("utf-16").replace("\\\r\n  ", "").splitlines():
+            if line.startswith("["):
+                key = tree.setdefault(line[1:-1], {})
+            elif key is not None and (m := re.match(r'(@|"(?:[^"\\]|\\.)*")=(.*)$', line)):
+                key[_unquote(m[1])] = _unquote(m[2])
+        host(f).unlink()
+    return tree
+
+
+def values(key):
+    return export([key]).get(key, {})
+
+
+def reg_import(lines):
+    """One regedit launch for a whole .reg text ([-key] deletes a key)."""
+    write(SCRATCH + "\\import.reg", ("\ufeffWindows Registry Editor Version 5.00\r\n\r\n" + "\r\n".join(lines) + "\r\n")
+          .encode("utf-16-le"))
+    assert run("regedit", "/S", SCRATCH + "\\import.reg")[0] == 0
+
+
+def reg_string(text):
+    return '"%s"' % text.replace("\\", "\\\\").replace('"', '\\"')
+
+
+def path_list(text):
+    return [entry.lower() for entry in text.split(";")]
+
+
+# ---- Pictures of the prefix -----------------------------------------------------
+# The product's branches: the IDE keys, the product key, the uninstall entries'
+# parent and the WinHelp registration.
+BRANCHES = ["%s\\Software\\%s" % (root, vendor) for root in ("HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE")
+            for vendor in ("Borland", "CodeGear", "Embarcadero", "Tarnwick")] + [ENTRY_KEY.rsplit("\\", 1)[0], WINHELP_KEY]
+# Exported in one piece where that is cheaper: HKCU\Software is small.
+EXPORTED = ["HKEY_CURRENT_USER\\Software"] + BRANCHES[4:]
+# Wine's own churn, left out of pictures: its logs and caches, the scratch
+# files of the harness (batch files, exports), and untwk's reason file, which
+# the exit-code scenarios check on their own.
+CHURN = re.compile(r"windows/(logs|temp)(/.*)?|windows/[^/]*\.log|windows/inf/.*\.pnf|users/[^/]+/temp/untwk-error\.txt"
+                   r"|qz-scenarios/[^/]*\.(bat|reg|txt)", re.I)
+# What a removal leaves on purpose, each with its reason; everything else must go.
+KEEPERS = [
+    (r"F windows/system32/qzl\w+\.[bd]pl", "run-time packages copied into the system folder for every program "
+     "that uses them: CopyInstalledFile items are not logged"),
+    (r"F .*/Help/\w+\.gid", "WinHelp's index cache: the installation deletes it so WinHelp rebuilds it with the "
+     "library's entries, and the removal deletes it again"),
+    (r"F .*/Help/\w+\.als", "the IDE's keyword file, into which the library's keywords were merged: MergeFiles "
+     "items are not logged"),
+    (r"K HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\Help", "Windows' own WinHelp key: only the values "
+     "the installation wrote into it are removed"),
+]
+_HASHES = STATE / "hashes.json"
+
+
+def picture():
+    """Every folder and file of drive C: with a digest of its contents, and the
+    product's registry branches: {entry: digest or value}."""
+    cache = json.loads(_HASHES.read_text()) if _HASHES.exists() else {}
+    entries = {}
+    for folder, dirs, files in os.walk(DRIVE_C):
+        relative = os.path.relpath(folder, DRIVE_C).replace(os.sep, "/")
+        for name in dirs + files:
+            rel = name if relative == "." else relative + "/" + name
+            path = os.path.join(folder, name)
+            if CHURN.fullmatch(rel) or os.path.islink(path):
+                continue
+            if name in dirs:
+                entries["D " + rel] = ""
+                continue
+            stat = os.stat(path)
+            key = "%s|%d|%d" % (rel, stat.st_size, stat.st_mtime_ns)
+            if key not in cache:
+                cache[key] = hashlib.sha1(Path(path).read_bytes()).hexdigest()
+            entries["F " + rel] = cache[key]
+    _HASHES.write_text(json.dumps(cache))
+    for key, vals in export(EXPORTED).items():
+        if not any(key.lower() == b.lower() or key.lower().startswith(b.lower() + "\\") for b in BRANCHES):
+            continue
+        entries["K " + key] = ""
+        entries.update(("V %s|%s" % (key, name), data) for name, data in vals.items())
+    return entries
+
+
+def changes(before, after, allowed=()):
+    """Differences as "+ entry", "- entry" and "~ entry", leaving out those that
+    the allowed patterns match."""
+    lines = ["%s %s" % ("+" if k not in before else "-" if k not in after else "~", k)
+             for k in sorted(set(before) | set(after)) if before.get(k) != after.get(k)]
+    return [line for line in lines if not any(re.fullmatch(p, line[2:], re.I) for p in allowed)]
+
+
+# ---- Fake IDEs --------------------------------------------------------------------
+HELP_TEXT = {"cfg": ":Base delphi.hlp\r\n:Index Delphi=delphi.hlp\r\n:Link vcl.hlp\r\n",
+             "ohi": ":Index Object Pascal Reference=del.hlp\r\n:Index VCL Reference=vcl.hlp\r\n",
+             "ohl": ":Link del.hlp\r\n:Link vcl.hlp\r\n",
+             "als": "Application=vcl.hlp>main\r\nTForm=vcl.hlp>main\r\nTStrings=vcl.hlp>main\r\n"}
+
+
+def ide_values(ide, root):
+    """The registry of a freshly installed IDE of this version, as .reg lines."""
+    key = "[HKEY_CURRENT_USER\\%s" % REG_KEYS[ide.name]
+    macro = "$(BDS)" if ide.entry >= 10 else "$(DELPHI)" if ide.kind != "cb" else "$(BCB)"
+    lines = [key + "]", '"RootDir"=' + reg_string(root), key + "\\Known Packages]"]
+    if ide.kind == "x64":
+        for platform in ("Win32", "Win64"):
+            lines += [key + "\\Library\\%s]" % platform, '"Search Path"=' + reg_string(macro + "\\lib\\" + platform),
+                      key + "\\C++\\Paths\\%s]" % platform, '"IncludePath"=' + reg_string(macro + "\\include"),
+                      '"LibraryPath"=' + reg_string(macro + "\\lib\\" + platform)]
+        return lines
+    lines += [key + "\\Library]", '"%s"=' % ("SearchPath" if ide.entry == 1 else "Search Path")
+              + reg_string(macro + "\\Lib;" + macro + "\\Imports")]
+    if ide.cpp == "cpppaths":
+        lines += [key + "\\CppPaths]", '"IncludePath"=' + reg_string(macro + "\\include"),
+                  '"LibraryPath"=' + reg_string(macro + "\\lib")]
+    return lines
+
+
+@contextlib.contextmanager
+def fake_ides(root, names, without64=()):
+    """Installed IDEs below root, one folder each named after the version:
+    registry values, help files with their WinHelp cache, and the stand-in
+    tools in bin."""
+    roots, lines = {}, []
+    for name in names:
+        ide, roots[name] = IDES[name], root + "\\" + name
+        tools = ["dcc32.exe"] if ide.kind != "cb" else ["make.exe"]
+        tools += ["dcc64.exe"] if ide.kind == "x64" and name not in without64 else []
+        for tool in tools:
+            write(roots[name] + "\\bin\\" + tool, (BUILD / "bin" / "qz_standin.exe").read_bytes())
+        for help_file in ide.help_files:
+            write(roots[name] + "\\Help\\" + help_file, HELP_TEXT[help_file[-3:]])
+        if ide.help_files:
+            write(roots[name] + "\\Help\\" + ide.help_files[0][:-3] + "gid", b"?_\x03\x00WinHelp cache")
+        lines += ide_values(ide, roots[name])
+    vendors = {key.split("\\")[1] for key in REG_KEYS.values()}
+    existing = export(["HKEY_CURRENT_USER\\Software\\" + v for v in vendors])
+    reg_import(lines)
+    try:
+        yield roots
+    finally:
+        reg_import(["[-HKEY_CURRENT_USER\\%s]" % REG_KEYS[name] for name in names]
+                   + ["[-HKEY_CURRENT_USER\\Software\\%s]" % v for v in vendors
+                      if "HKEY_CURRENT_USER\\Software\\" + v not in existing])
+        remove_tree(root)
+
+
+@contextlib.contextmanager
+def running_ide(root, name):
+    """The IDE's program running from its bin folder: the window driver under
+    the IDE's program name, idle until the block ends."""
+    exe = "bcb.exe" if IDES[name].kind == "cb" else "delphi32.exe" if IDES[name].entry <= 9 else "bds.exe"
+    write(root + "\\bin\\" + exe, (BUILD / "bin" / "qz_driver.exe").read_bytes())
+    ide = subprocess.Popen(["wine", root + "\\bin\\" + exe], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                           env=wine_env())
+    ide.stdin.write(b"message\t0\n")
+    ide.stdin.flush()
+    ide.stdout.readline()  # it answers once it runs
+    try:
+        yield
+    finally:
+        ide.stdin.close()
+        ide.wait(30)
+
+
+def remove_tree(path):
+    subprocess.run(["rm", "-rf", str(host(path))], check=True)
+
+
+# ---- Installations -------------------------------------------------------------------
+def payload_tree():
+    """Folders and payload files of the script table, as extract mode writes
+    them below the current directory: {relative path: the payload's source
+    file in the repository (a built program for "@name"), None for a folder}."""
+    table, tree = gen_script.build_table(), {}
+    for ident, text, code, *_ in table.rows:
+        if ident & 0xFFFF == gen_script.OP["MkDir"] and text:
+            tree[text] = None
+        elif ident & 0xFFFF == gen_script.OP["Payload"]:
+            source = table.payload[code]
+            tree[text] = BUILD / "bin" / (source[1:] + ".dll") if source.startswith("@") else SRC / source
+    return tree
+
+
+def read_log(data):
+    """The records of uninst.log bytes as far as they are whole: (Id, Code,
+    DirKind, text) tuples."""
+    records, pos = [], 7
+    while pos + 16 <= len(data):
+        ident, code, kind, size = struct.unpack_from("<IIIH", data, pos)
+        if pos + 16 + size > len(data):
+            break
+        records.append((ident, code, kind, data[pos + 14:pos + 14 + size].decode("utf-8", "replace")))
+        pos += 16 + size
+    return records
+
+
+def log_bytes(install_dir, actions):
+    """A log as the engine writes it: the product records, the reverse marker,
+    then the action records (Id, Code, DirKind, text)."""
+    products = [(1, "Orvane library"), (2, "4.07"), (3, "trial version"), (4, install_dir),
+                (5, "Software\\Tarnwick\\Orvane library"), (7, "qzlLib"), (6, "")]
+    out = b"UNTWK02"
+    for ident, code, kind, text in [(0x1400E, c, 0, t) for c, t in products] + list(actions):
+        raw = text.encode("utf-8")
+        out += struct.pack("<IIIH", ident, code, kind, len(raw)) + raw + struct.pack("<H", len(raw) + 16)
+    return out
+
+
+def log_is_whole(data):
+    """The header and an unbroken chain of records, none with a NUL in its
+    text: what untwk accepts as a log."""
+    if len(data) < 7 or data[:5] != b"UNTWK" or not data[5:7].isdigit():
+        return False
+    pos = 7
+    while pos < len(data):
+        if len(data) - pos < 16:
+            return False
+        size = struct.unpack_from("<H", data, pos + 12)[0]
+        end = pos + 16 + size
+        if end > len(data) or struct.unpack_from("<H", data, end - 2)[0] != size + 16 or 0 in data[pos + 14:end - 2]:
+            return False
+        pos = end
+    return True
+
+
+class Driver:
+    """The window driver inside the prefix: one line per command, one answer."""
+
+    def __init__(self, path=program("qz_driver.exe")):
+        self.process = subprocess.Popen(["wine", path], stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, env=wine_env())
+
+    def __call__(self, *fields):
+        self.process.stdin.write(("\t".join(map(str, fields)) + "\n").encode("utf-8"))
+        self.process.stdin.flush()
+        return self.process.stdout.readline().decode("utf-8").rstrip("\r\n").split("\t")
+
+    def dialogs(self, pid=0):
+        answer = self("dialogs", pid)[:-1]
+        return [tuple(answer[i:i + 3]) for i in range(0, len(answer), 3)]
+
+    def dialog(self, title, pid=0, timeout=30):
+        found = []
+        wait_until(lambda: found.extend(d[0] for d in self.dialogs(pid) if d[1] == title) or found, timeout,
+                   "the window " + title)
+        return found[0]
+
+    def exit_code(self, pid, timeout=120):
+        wait_until(lambda: self("wait", pid, 200) != ["running"], timeout, "process %s to end" % pid)
+        return self("wait", pid, 0)[0]
+
+    def close(self):
+        self.process.stdin.close()
+        self.process.wait(30)
+
+
+def entry_command(name):
+    return values(ENTRY_KEY)[name]
+
+
+def remove(route, install_dir, driver):
+    """Removes the installation through one of Windows' routes, started as
+    Windows starts them, and waits until untwk's work is over: the installation
+    folder is gone and no temporary copy of untwk is left."""
+    command = "uninstaller.exe --remove qzlLib" if route == "uninstaller" else entry_command(route)
+    pid = driver("start", command)[0]
+    if route != "QuietUninstallString":
+        driver("click", driver.dialog(UNTWK_TITLE), 1000)
+    assert driver.exit_code(pid) == "0", route
+    wait_until(lambda: not host(install_dir).exists() and not list(DRIVE_C.glob("users/*/Temp/untwk-*/")), 60,
+               "untwk to remove itself and " + install_dir)

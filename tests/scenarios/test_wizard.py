@@ -1,0 +1,121 @@
+"""The real setup.exe wizard, driven from outside as a user drives it: the
+product's whole script into fake IDEs with one of them unchecked, what it
+leaves, and a next start that presets from it."""
+import re
+
+import harness as h
+
+WIZARD = "Installation Wizard for Orvane library v4.07"
+IDC_NEXT, IDC_CANCEL, IDC_TEXT, IDC_DIRECTORY, IDC_VERSIONS = 1000, 2, 256, 1010, 1013
+# The selection rows in display order: name, item bit, catalogue bit of its IDE.
+ROWS = [(name, int(item, 16), int(ide, 16)) for item, name, ide in re.findall(
+    r'\{(0x\w+), +L"([^"]+)", +false, +(0x\w+|0)\}', (h.SRC / "catalogue" / "Catalogue.cpp").read_text())]
+# make, dcc32, and dcc32 with dcc64; Delphi 3 gets unchecked.
+INSTALLED = ["Delphi3", "CBuilder6", "Delphi7", "RADStudio9"]
+UNCHECKED, UNCHECKED_IDE = "Delphi 3", "Delphi3"
+
+
+def start(driver):
+    pid = driver("start", h.program("setup.exe"))[0]
+    return pid, driver.dialog(WIZARD, pid)
+
+
+def checked_rows(driver, wizard):
+    answer = driver("rows", wizard, IDC_VERSIONS)
+    return [(answer[i + 1], int(answer[i]) & 1 == 1, int(answer[i]) & 4 == 0) for i in range(0, len(answer) - 1, 2)]
+
+
+def run_script(driver, pid, wizard):
+    """Start, then the progress page until Finish shows; every message box of
+    setup meanwhile is a script error, answered so that the walk goes on."""
+    driver("click", wizard, IDC_NEXT)
+    errors = []
+
+    def finished():
+        for box in driver.dialogs(pid):
+            if box[0] != wizard:
+                errors.append(box[2])
+                driver("click", box[0], 1)
+        return driver("text", wizard, IDC_CANCEL) == ["Finish"]
+    h.wait_until(finished, 120, "the finish page")
+    return errors
+
+
+def packages(ide, folder):
+    """The packages an IDE block builds and where their copies go."""
+    out = folder + "\\" + ide.folder + ("\\Win32" if ide.kind == "x64" else "")
+    ext = "dpl" if ide.kind == "d3" else "bpl"
+    built = [out + "\\%s.%s" % (name, ext) for name in (ide.rt, ide.dcl)]
+    built += [folder + "\\%s\\Win64\\%s.bpl" % (ide.folder, ide.rt)] if ide.kind == "x64" else []
+    return built, "C:\\windows\\system32\\%s.%s" % (ide.rt, ext)
+
+
+def test_wizard_installs_into_the_chosen_ides_and_the_next_start_presets_from_it(scratch, driver):
+    folder = scratch + "\\Orvane"
+    with h.fake_ides(scratch + "\\IDEs", INSTALLED) as ides:
+        keys = {name: "HKEY_CURRENT_USER\\" + h.REG_KEYS[name] for name in INSTALLED}
+        before = h.export([keys[UNCHECKED_IDE]])
+        pid, wizard = start(driver)
+        assert driver("press", wizard, IDC_NEXT) == ["ok"]
+        installed_bits = {1 << (h.IDES[name].entry - 1) for name in INSTALLED}
+        assert checked_rows(driver, wizard) == [(name, ide in installed_bits or ide == 0, ide in installed_bits or ide == 0)
+                                                for name, _, ide in ROWS]
+        driver("clickrow", wizard, IDC_VERSIONS, [r[0] for r in ROWS].index(UNCHECKED))
+        chosen = [row for row, state in zip(ROWS, checked_rows(driver, wizard)) if state[1]]
+        assert UNCHECKED not in [row[0] for row in chosen]
+        driver("press", wizard, IDC_NEXT)
+        driver("settext", wizard, IDC_DIRECTORY, folder)
+        driver("press", wizard, IDC_NEXT)
+        assert driver("text", wizard, IDC_NEXT) == ["Start"]
+        assert run_script(driver, pid, wizard) == []
+
+        # Before Finish: files, compiled packages and their copies.
+        for name in INSTALLED[1:]:
+            built, copy = packages(h.IDES[name], folder)
+            assert [path for path in built if not h.host(path).exists()] == [], name
+            assert h.host(copy).read_bytes() == h.host(built[0]).read_bytes(), copy
+        for path in ("untwk.exe", "uninst.log", "Source\\qzlabout.dll", "Help\\qzlib.hlp"):
+            assert h.host(folder + "\\" + path).exists(), path
+        assert not h.host(folder + "\\" + h.IDES[UNCHECKED_IDE].folder).exists()
+        assert not h.host(packages(h.IDES[UNCHECKED_IDE], folder)[1]).exists()
+        # Each chosen IDE knows its design-time package and searches its folders.
+        values = h.export(list(keys.values()))
+        for name in INSTALLED[1:]:
+            ide, key = h.IDES[name], keys[name]
+            design = packages(ide, folder)[0][1]
+            assert values[key + "\\Known Packages"] == {design: "Trial version of Orvane library v4.07"}, name
+            library = values[key + "\\Library" + ("\\Win32" if ide.kind == "x64" else "")]["Search Path"]
+            assert design.rsplit("\\", 1)[0].lower() in h.path_list(library), name
+        assert (folder + "\\Source").lower() in h.path_list(values[keys["CBuilder6"] + "\\Library"]["Search Path"])
+        xe2 = keys["RADStudio9"]
+        assert (folder + "\\RADStudio9\\Win64").lower() in h.path_list(values[xe2 + "\\Library\\Win64"]["Search Path"])
+        assert (folder + "\\RADStudio9\\Win32").lower() in h.path_list(values[xe2 + "\\C++\\Paths\\Win32"]["IncludePath"])
+        assert h.export([keys[UNCHECKED_IDE]]) == before
+        # The uninstall entry and the product key.
+        entry = h.values(h.ENTRY_KEY)
+        assert entry["DisplayName"] == "Tarnwick Orvane library v4.07"
+        assert entry["UninstallString"] == "%s\\untwk.exe %s\\uninst.log" % (folder, folder)
+        assert entry["QuietUninstallString"] == "%s\\untwk.exe /SILENT %s\\uninst.log" % (folder, folder)
+        today = h.run("cmd", "/c", "date", "/t")[1].split()[-1]
+        versions = items = 0
+        for _, item, ide in chosen:
+            versions, items = versions | ide, items | item
+        assert h.values(h.PRODUCT_KEY) == {
+            "RootDir": folder, "InstallVersions": "dword:%08x" % versions, "InstallItems": "dword:%08x" % items,
+            "Version": "4.07", "Type": "trial version", "InstallDate": today, "CustomizeItems": "dword:00000005"}
+        driver("click", wizard, IDC_CANCEL)  # Finish
+        assert driver.exit_code(pid, 30) == "0"
+
+        # The next start presets the rows and the folder from that installation.
+        pid, wizard = start(driver)
+        driver("press", wizard, IDC_NEXT)
+        assert driver("text", wizard, IDC_TEXT)[0].startswith("The previous version of Orvane library was found.")
+        assert [row for row, state in zip(ROWS, checked_rows(driver, wizard)) if state[1]] == chosen
+        driver("press", wizard, IDC_NEXT)
+        assert driver("text", wizard, IDC_DIRECTORY) == [folder]
+        driver("click", wizard, IDC_CANCEL)
+        question = driver.dialog("Install", pid)
+        assert dict((box[0], box[2]) for box in driver.dialogs(pid))[question] == "Are you sure you want to cancel the install?"
+        driver("click", question, 6)  # Yes
+        assert driver.exit_code(pid, 30) == "0"
+        h.remove("QuietUninstallString", folder, driver)
