@@ -31,8 +31,9 @@ ENTRY_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Unins
 WINHELP_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\Help"
 UNTWK_TITLE = "Uninstall for Orvane library v4.07"
 IDES = {ide.name: ide for ide in gen_script.IDES}
-REG_KEYS = dict(re.findall(r'\{L"(\w+)", +0x\w+, +\{\}, false, false, L"([^"]+)"',
-                           (SRC / "catalogue" / "Catalogue.cpp").read_text()))
+# Where the real IDEs of the versions the scenarios install keep their settings.
+REG_KEYS = {"Delphi3": r"Software\Borland\Delphi\3.0", "Delphi7": r"Software\Borland\Delphi\7.0",
+            "CBuilder6": r"Software\Borland\C++Builder\6.0", "RADStudio9": r"Software\Embarcadero\BDS\9.0"}
 
 
 # ---- Session and programs ----------------------------------------------------
