@@ -8,10 +8,15 @@
 #                                       the untwk.exe a silent installation writes is the signed one
 set -eu
 files="setup.exe untwk.exe qzlabout.dll"
+# Under faketime, files keep their real times, so later builds see them right.
+export NO_FAKE_STAT=1
 fail() { echo "FAIL: $*" >&2; exit 1; }
-pe_time() {  # the PE header's time stamp
-  pe=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
-  od -An -tu4 -j$((pe + 8)) -N4 "$1" | tr -d ' '
+stamps() {  # stamps <dist> <seconds>: every deliverable's PE time stamp is this
+  for f in $files; do
+    pe=$(od -An -tu4 -j60 -N4 "$1/$f" | tr -d ' ')
+    stamp=$(od -An -tu4 -j$((pe + 8)) -N4 "$1/$f" | tr -d ' ')
+    [ "$stamp" = "$2" ] || fail "$1/$f: time stamp $stamp, not $2"
+  done
 }
 verify() { out=$(osslsigncode verify -CAfile "$1" -in "$2" 2>&1); }
 build() {  # build <src> <preset> <folder>: configure and build, output kept in <folder>.log
@@ -39,22 +44,19 @@ reproducible)
   git -C "$src" ls-files -z --cached --others --exclude-standard |
     (cd "$src" && tar --null --ignore-failed-read -T - -cf -) | tar -xf - -C "$dir.src"
   expected=${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct)}
-  for f in $files; do
-    [ "$(pe_time "$dist/$f")" = "$expected" ] || fail "$f: time stamp $(pe_time "$dist/$f"), not $expected"
-  done
-  SOURCE_DATE_EPOCH=$expected NO_FAKE_STAT=1 TZ=KIR-14 faketime -f +40d sh "$0" run-build "$dir.src" "$dir"
+  stamps "$dist" "$expected"
+  SOURCE_DATE_EPOCH=$expected TZ=KIR-14 faketime -f +40d sh "$0" run-build "$dir.src" "$dir"
   for f in $files; do
     cmp "$dist/$f" "$dir/dist/$f" || fail "$f differs between $dist and $dir/dist"
   done
   SOURCE_DATE_EPOCH=1234567890 build "$dir.src" release "$dir"
-  for f in $files; do
-    [ "$(pe_time "$dir/dist/$f")" = 1234567890 ] || fail "$f ignores SOURCE_DATE_EPOCH"
-  done ;;
-run-build) build "$2" release "$3" ;;
+  stamps "$dir/dist" 1234567890 ;;
+run-build) build "$2" release "$3"; exit ;;
 
 signed)
   dir=$2 ca=$3
-  QZ_SIGN_PKCS12="$ca/signer.p12" QZ_SIGN_PASSWORD_FILE="$ca/password" build "$dir.src" release "$dir"
+  export QZ_SIGN_PKCS12="$ca/signer.p12" QZ_SIGN_PASSWORD_FILE="$ca/password"
+  build "$dir.src" release "$dir"
   for f in $files; do
     verify "$ca/ca.pem" "$dir/dist/$f" || { echo "$out"; fail "$f does not verify"; }
   done
@@ -63,13 +65,19 @@ for f in sys.argv[2:]: assert open(f, "rb").read() in d, f + " is not in setup.e
     "$dir/dist/setup.exe" "$dir/dist/untwk.exe" "$dir/dist/qzlabout.dll"
   # The signature covers every byte: one changed byte anywhere fails.
   cp "$dir/dist/setup.exe" "$dir/tampered.exe"
-  printf 'x' | dd of="$dir/tampered.exe" bs=1 seek=300000 conv=notrunc 2>/dev/null
+  byte=$(od -An -tu1 -j300000 -N1 "$dir/tampered.exe")
+  printf "$(printf '\\%o' $((byte ^ 1)))" | dd of="$dir/tampered.exe" bs=1 seek=300000 conv=notrunc 2>/dev/null
   ! verify "$ca/ca.pem" "$dir/tampered.exe" || fail "a changed setup.exe still verifies"
   echo "$out" | grep -q MISMATCH || fail "the changed file fails for another reason"
-  # Signing without a time stamp is deterministic: signed again later, the same bytes.
-  mkdir -p "$dir/first"; for f in $files; do cp "$dir/dist/$f" "$dir/first/"; rm "$dir/bin/$f"; done
-  QZ_SIGN_PKCS12="$ca/signer.p12" QZ_SIGN_PASSWORD_FILE="$ca/password" faketime -f +2d sh -c "cmake --build '$dir' >/dev/null"
-  for f in $files; do cmp "$dir/first/$f" "$dir/dist/$f" || fail "signing $f again gave other bytes"; done ;;
+  # Signed again later, the same bytes (no time stamp); then, without the
+  # key, the shipped signatures attached to a rebuild give the shipped files.
+  rm -rf "$dir/shipped"; mkdir "$dir/shipped"; for f in $files; do mv "$dir/dist/$f" "$dir/shipped/"; done
+  for way in "signing again" "attaching the shipped signatures"; do
+    for f in $files; do rm -f "$dir/bin/$f" "$dir/dist/$f"; done
+    faketime -f +2d sh "$0" run-build "$dir.src" "$dir"
+    for f in $files; do cmp "$dir/shipped/$f" "$dir/dist/$f" || fail "$way: $f has other bytes"; done
+    unset QZ_SIGN_PKCS12 QZ_SIGN_PASSWORD_FILE; export QZ_SIGNATURES_FROM="$dir/shipped"
+  done ;;
 
 build64)
   src=$2 dir=$3 ca=$4; rm -rf "$dir"
