@@ -2,7 +2,7 @@
 # Checks of the release build from outside, one case per call:
 #   ca <dir>                            a throwaway CA and code-signing certificate
 #   reproducible <src> <dist> <build>   a second release build matches <dist> byte for byte
-#   signed <build> <ca>                 that build signed: all verify, setup embeds the signed files
+#   signed <src> <build> <ca>           that build signed: all verify, setup embeds the signed files
 #   build64 <src> <build> <ca>          a signed 64-bit build, for the installation below
 #   installed <build> <ca> <wine-run> <wine-state>
 #                                       the untwk.exe a silent installation writes is the signed one
@@ -43,9 +43,10 @@ reproducible)
   src=$2 dist=$3 dir=$4; rm -rf "$dir" "$dir.src"; mkdir -p "$dir.src"
   git -C "$src" ls-files -z --cached --others --exclude-standard |
     (cd "$src" && tar --null --ignore-failed-read -T - -cf -) | tar -xf - -C "$dir.src"
-  expected=${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct)}
-  stamps "$dist" "$expected"
-  SOURCE_DATE_EPOCH=$expected TZ=KIR-14 faketime -f +40d sh "$0" run-build "$dir.src" "$dir"
+  # The copy has no git history: the commit's date comes in as SOURCE_DATE_EPOCH.
+  export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct)}"
+  stamps "$dist" "$SOURCE_DATE_EPOCH"
+  TZ=KIR-14 faketime -f +40d sh "$0" run-build "$dir.src" "$dir"
   for f in $files; do
     cmp "$dist/$f" "$dir/dist/$f" || fail "$f differs between $dist and $dir/dist"
   done
@@ -54,7 +55,8 @@ reproducible)
 run-build) build "$2" release "$3"; exit ;;
 
 signed)
-  dir=$2 ca=$3
+  src=$2 dir=$3 ca=$4
+  export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct)}"
   export QZ_SIGN_PKCS12="$ca/signer.p12" QZ_SIGN_PASSWORD_FILE="$ca/password"
   build "$dir.src" release "$dir"
   for f in $files; do
