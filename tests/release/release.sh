@@ -87,14 +87,15 @@ build64)
 
 installed)
   dir=$2 ca=$3 run=$4 prefix="$5/prefix"; target="$prefix/drive_c/qz-signed"
-  "$run" "$dir/dist/setup.exe" /VERYSILENT '/DIR=C:\qz-signed' /IDES= /ITEMS=delphi-demos </dev/null ||
+  # Processes the programs leave behind would hold CTest's output pipe open.
+  "$run" "$dir/dist/setup.exe" /VERYSILENT '/DIR=C:\qz-signed' /IDES= /ITEMS=delphi-demos </dev/null >"$dir.wine.log" 2>&1 ||
     fail "setup.exe /VERYSILENT ended with $?"
   status=0
   verify "$ca/ca.pem" "$target/untwk.exe" || { echo "$out"; status=1; }
   cmp "$dir/dist/untwk.exe" "$target/untwk.exe" || status=1
   # Removed as the entry's QuietUninstallString does; untwk deletes itself
   # and the emptied folder a moment after it ends.
-  "$run" 'C:\qz-signed\untwk.exe' /SILENT 'C:\qz-signed\uninst.log' </dev/null || fail "untwk /SILENT ended with $?"
+  "$run" 'C:\qz-signed\untwk.exe' /SILENT 'C:\qz-signed\uninst.log' </dev/null >>"$dir.wine.log" 2>&1 || fail "untwk /SILENT ended with $?"
   i=0; while [ -e "$target" ] && [ $i -lt 100 ]; do sleep 0.2; i=$((i + 1)); done
   [ ! -e "$target" ] || fail "the installation folder is left"
   [ $status = 0 ] || fail "the installed untwk.exe is not the signed one" ;;
