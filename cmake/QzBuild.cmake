@@ -35,8 +35,10 @@ endif()
 # exception machinery and demangling terminate handler are never pulled in.
 set(QZ_RUNTIME_SOURCE "${CMAKE_SOURCE_DIR}/support/MinimalRuntime.cpp")
 
-# qz_deliverable(<target>): copy the built file to QZ_DIST_DIR after each build.
+# qz_deliverable(<target>): sign the built file when a certificate is given
+# (cmake/Sign.cmake), then copy it to QZ_DIST_DIR, after each build.
 function(qz_deliverable target)
+  qz_sign(${target})
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory "${QZ_DIST_DIR}"
     COMMAND ${CMAKE_COMMAND} -E copy_if_different "$<TARGET_FILE:${target}>" "${QZ_DIST_DIR}/"

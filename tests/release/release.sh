@@ -1,0 +1,103 @@
+#!/bin/sh
+# Checks of the release build from outside, one case per call:
+#   ca <dir>                            a throwaway CA and code-signing certificate
+#   reproducible <src> <dist> <build>   a second release build matches <dist> byte for byte
+#   signed <src> <build> <ca>           that build signed: all verify, setup embeds the signed files
+#   build64 <src> <build> <ca>          a signed 64-bit build, for the installation below
+#   installed <build> <ca> <wine-run> <wine-state>
+#                                       the untwk.exe a silent installation writes is the signed one
+set -eu
+files="setup.exe untwk.exe qzlabout.dll"
+# Under faketime, files keep their real times, so later builds see them right.
+export NO_FAKE_STAT=1
+fail() { echo "FAIL: $*" >&2; exit 1; }
+stamps() {  # stamps <dist> <seconds>: every deliverable's PE time stamp is this
+  for f in $files; do
+    pe=$(od -An -tu4 -j60 -N4 "$1/$f" | tr -d ' ')
+    stamp=$(od -An -tu4 -j$((pe + 8)) -N4 "$1/$f" | tr -d ' ')
+    [ "$stamp" = "$2" ] || fail "$1/$f: time stamp $stamp, not $2"
+  done
+}
+verify() { out=$(osslsigncode verify -CAfile "$1" -in "$2" 2>&1); }
+build() {  # build <src> <preset> <folder>: configure and build, output kept in <folder>.log
+  src=$1 preset=$2 dir=$3
+  (cd "$src" && cmake --preset "$preset" -B "$dir" -DQZ_DIST_DIR="$dir/dist" >"$dir.log" 2>&1 &&
+    cmake --build "$dir" -j2 >>"$dir.log" 2>&1) || { tail -n 30 "$dir.log"; fail "build in $dir"; }
+}
+
+case $1 in
+ca)
+  dir=$2; rm -rf "$dir"; mkdir -p "$dir"; cd "$dir"; umask 077
+  openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 -subj "/CN=Throwaway test CA" \
+    -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign 2>/dev/null
+  openssl req -newkey rsa:2048 -nodes -keyout signer.key -out signer.csr -subj "/CN=Throwaway test signer" 2>/dev/null
+  printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >signer.ext
+  openssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 1 -extfile signer.ext \
+    -out signer.pem 2>/dev/null
+  openssl rand -hex 12 >password
+  openssl pkcs12 -export -inkey signer.key -in signer.pem -passout file:password -out signer.p12
+  rm ca.key signer.key ;;
+
+reproducible)
+  # A copy of the sources elsewhere, another build folder, clock and time zone.
+  src=$2 dist=$3 dir=$4; rm -rf "$dir" "$dir.src"; mkdir -p "$dir.src"
+  git -C "$src" ls-files -z --cached --others --exclude-standard |
+    (cd "$src" && tar --null --ignore-failed-read -T - -cf -) | tar -xf - -C "$dir.src"
+  # The copy has no git history: the commit's date comes in as SOURCE_DATE_EPOCH.
+  export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct)}"
+  stamps "$dist" "$SOURCE_DATE_EPOCH"
+  TZ=KIR-14 faketime -f +40d sh "$0" run-build "$dir.src" "$dir"
+  for f in $files; do
+    cmp "$dist/$f" "$dir/dist/$f" || fail "$f differs between $dist and $dir/dist"
+  done
+  SOURCE_DATE_EPOCH=1234567890 build "$dir.src" release "$dir"
+  stamps "$dir/dist" 1234567890 ;;
+run-build) build "$2" release "$3"; exit ;;
+
+signed)
+  src=$2 dir=$3 ca=$4
+  export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct)}"
+  export QZ_SIGN_PKCS12="$ca/signer.p12" QZ_SIGN_PASSWORD_FILE="$ca/password"
+  build "$dir.src" release "$dir"
+  for f in $files; do
+    verify "$ca/ca.pem" "$dir/dist/$f" || { echo "$out"; fail "$f does not verify"; }
+  done
+  python3 -c 'import sys; d = open(sys.argv[1], "rb").read()
+for f in sys.argv[2:]: assert open(f, "rb").read() in d, f + " is not in setup.exe as signed"' \
+    "$dir/dist/setup.exe" "$dir/dist/untwk.exe" "$dir/dist/qzlabout.dll"
+  # The signature covers every byte: one changed byte anywhere fails.
+  cp "$dir/dist/setup.exe" "$dir/tampered.exe"
+  byte=$(od -An -tu1 -j300000 -N1 "$dir/tampered.exe")
+  printf "$(printf '\\%o' $((byte ^ 1)))" | dd of="$dir/tampered.exe" bs=1 seek=300000 conv=notrunc 2>/dev/null
+  ! verify "$ca/ca.pem" "$dir/tampered.exe" || fail "a changed setup.exe still verifies"
+  echo "$out" | grep -q MISMATCH || fail "the changed file fails for another reason"
+  # Signed again later, the same bytes (no time stamp); then, without the
+  # key, the shipped signatures attached to a rebuild give the shipped files.
+  rm -rf "$dir/shipped"; mkdir "$dir/shipped"; for f in $files; do mv "$dir/dist/$f" "$dir/shipped/"; done
+  for way in "signing again" "attaching the shipped signatures"; do
+    for f in $files; do rm -f "$dir/bin/$f" "$dir/dist/$f"; done
+    faketime -f +2d sh "$0" run-build "$dir.src" "$dir"
+    for f in $files; do cmp "$dir/shipped/$f" "$dir/dist/$f" || fail "$way: $f has other bytes"; done
+    unset QZ_SIGN_PKCS12 QZ_SIGN_PASSWORD_FILE; export QZ_SIGNATURES_FROM="$dir/shipped"
+  done ;;
+
+build64)
+  src=$2 dir=$3 ca=$4; rm -rf "$dir"
+  QZ_SIGN_PKCS12="$ca/signer.p12" QZ_SIGN_PASSWORD_FILE="$ca/password" build "$src" x64 "$dir" ;;
+
+installed)
+  dir=$2 ca=$3 run=$4 prefix="$5/prefix"; target="$prefix/drive_c/qz-signed"
+  # Processes the programs leave behind would hold CTest's output pipe open.
+  "$run" "$dir/dist/setup.exe" /VERYSILENT '/DIR=C:\qz-signed' /IDES= /ITEMS=delphi-demos </dev/null >"$dir.wine.log" 2>&1 ||
+    fail "setup.exe /VERYSILENT ended with $?"
+  status=0
+  verify "$ca/ca.pem" "$target/untwk.exe" || { echo "$out"; status=1; }
+  cmp "$dir/dist/untwk.exe" "$target/untwk.exe" || status=1
+  # Removed as the entry's QuietUninstallString does; untwk deletes itself
+  # and the emptied folder a moment after it ends.
+  "$run" 'C:\qz-signed\untwk.exe' /SILENT 'C:\qz-signed\uninst.log' </dev/null >>"$dir.wine.log" 2>&1 || fail "untwk /SILENT ended with $?"
+  i=0; while [ -e "$target" ] && [ $i -lt 100 ]; do sleep 0.2; i=$((i + 1)); done
+  [ ! -e "$target" ] || fail "the installation folder is left"
+  [ $status = 0 ] || fail "the installed untwk.exe is not the signed one" ;;
+esac
+echo ok
