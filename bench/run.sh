@@ -12,8 +12,8 @@ log="$build/bench.log"
 
 # ---- Build ------------------------------------------------------------------
 [ -f "$build/CMakeCache.txt" ] || cmake --preset test -B "$build" >/dev/null
-cmake --build "$build" -j2 --target setup untwk qzlabout qz_fakeide_tool release32 \
-  qz_headless qzb_measure qzb_dialog qzb_copytree qzb_setup_x10 >"$log" 2>&1 ||
+cmake --build "$build" -j2 --target setup untwk qzlabout qz_standin release32 \
+  qzb_measure qzb_dialog qzb_copytree qzb_setup_x10 >"$log" 2>&1 ||
   { tail -30 "$log"; exit 1; }
 cmake -S "$src/bench/dialog32" -B "$build/bench-dialog32" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=MinSizeRel >>"$log" 2>&1
@@ -95,11 +95,12 @@ row "extract /X, $files files (ms)" "$(med extract)" "$(med copy)" "$(ratio "$(m
 
 # ---- Full installation into every IDE version, and its removal ---------------------
 # Every catalogue entry with a selection row: all but C++Builder 3 (0x8).
-versions=0xFFFFFF7
 ides=Delphi3,Delphi4,Delphi5,CBuilder4,CBuilder5,Delphi6,CBuilder6,Delphi7,Delphi9,BDS2006,Delphi2007
 ides=$ides,BDS2009,BDS2010,RADStudio8,RADStudio9,RADStudio10,RADStudio11,RADStudio12,RADStudio14
 ides=$ides,RADStudio15,RADStudio16,RADStudio17,RADStudio18,RADStudio19,RADStudio20,RADStudio21,RADStudio22
-wine "$bin\\qz_headless.exe" --make-ides 'C:\qzbench\ides' --versions $versions </dev/null >>"$log" 2>&1
+# Made by the scenarios' harness, as the tests make theirs.
+QZ_WINE_STATE="$state" QZ_BUILD_DIR="$build" python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import harness
+harness.make_ides(sys.argv[2], sys.argv[3].split(","))' "$src/tests/scenarios" 'C:\qzbench\ides' "$ides" >>"$log" 2>&1
 for i in $(seq "$reps"); do
   line=$(measure run "$bin\\setup.exe" /VERYSILENT '/DIR=C:\qzbench\Orvane' "/IDES=$ides" /ITEMS=help,delphi-demos,cpp-demos)
   [ "$(field "$line" exit)" = 0 ] || echo "installation $i: $line" >&2

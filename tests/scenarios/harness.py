@@ -31,9 +31,13 @@ ENTRY_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Unins
 WINHELP_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\Help"
 UNTWK_TITLE = "Uninstall for Orvane library v4.07"
 IDES = {ide.name: ide for ide in gen_script.IDES}
-# Where the real IDEs of the versions the scenarios install keep their settings.
-REG_KEYS = {"Delphi3": r"Software\Borland\Delphi\3.0", "Delphi7": r"Software\Borland\Delphi\7.0",
-            "CBuilder6": r"Software\Borland\C++Builder\6.0", "RADStudio9": r"Software\Embarcadero\BDS\9.0"}
+# Where the real IDEs keep their settings: by vendor and version number, but
+# for the five Developer Studio versions between Delphi 7 and RAD Studio XE.
+VENDORS = {"Delphi": "Borland\\Delphi", "CBuilder": "Borland\\C++Builder", "RADStudio": "Embarcadero\\BDS"}
+BDS = {"Delphi9": "Borland\\BDS\\3.0", "BDS2006": "Borland\\BDS\\4.0", "Delphi2007": "Borland\\BDS\\5.0",
+       "BDS2009": "CodeGear\\BDS\\6.0", "BDS2010": "CodeGear\\BDS\\7.0"}
+REG_KEYS = {name: "Software\\" + (BDS.get(name) or "%s\\%s.0" % (VENDORS[re.sub(r"\d+$", "", name)],
+                                                                 re.sub(r"^\D+", "", name))) for name in IDES}
 
 
 # ---- Session and programs ----------------------------------------------------
@@ -269,11 +273,10 @@ def ide_values(ide, root):
     return lines
 
 
-@contextlib.contextmanager
-def fake_ides(root, names, without64=()):
+def make_ides(root, names, without64=()):
     """Installed IDEs below root, one folder each named after the version:
     registry values, help files with their WinHelp cache, and the stand-in
-    tools in bin."""
+    tools in bin. {name: folder}."""
     roots, lines = {}, []
     for name in names:
         ide, roots[name] = IDES[name], root + "\\" + name
@@ -286,9 +289,16 @@ def fake_ides(root, names, without64=()):
         if ide.help_files:
             write(roots[name] + "\\Help\\" + ide.help_files[0][:-3] + "gid", b"?_\x03\x00WinHelp cache")
         lines += ide_values(ide, roots[name])
-    vendors = {key.split("\\")[1] for key in REG_KEYS.values()}
-    existing = export(["HKEY_CURRENT_USER\\Software\\" + v for v in vendors])
     reg_import(lines)
+    return roots
+
+
+@contextlib.contextmanager
+def fake_ides(root, names, without64=()):
+    """make_ides for the length of a with block, then all of it removed."""
+    vendors = {REG_KEYS[name].split("\\")[1] for name in names}
+    existing = export(["HKEY_CURRENT_USER\\Software\\" + v for v in vendors])
+    roots = make_ides(root, names, without64)
     try:
         yield roots
     finally:
