@@ -192,10 +192,11 @@ BRANCHES = ["%s\\Software\\%s" % (root, vendor) for root in ("HKEY_CURRENT_USER"
 # Exported in one piece where that is cheaper: HKCU\Software is small.
 EXPORTED = ["HKEY_CURRENT_USER\\Software"] + BRANCHES[4:]
 # Wine's own churn, left out of pictures: its logs and caches, the scratch
-# files of the harness (batch files, exports), and untwk's reason file, which
-# the exit-code scenarios check on their own.
+# files of the harness (batch files, exports), the stand-in compilers' notes
+# of their access lists, and untwk's reason file, which the exit-code
+# scenarios check on their own.
 CHURN = re.compile(r"windows/(logs|temp)(/.*)?|windows/[^/]*\.log|windows/inf/.*\.pnf|users/[^/]+/temp/untwk-error\.txt"
-                   r"|qz-scenarios/[^/]*\.(bat|reg|txt)", re.I)
+                   r"|qz-scenarios/[^/]*\.(bat|reg|txt)|.*/bin/\w+-dacl\.txt", re.I)
 # What a removal leaves on purpose, each with its reason; everything else must go.
 KEEPERS = [
     (r"F windows/system32/qzl\w+\.[bd]pl", "run-time packages copied into the system folder for every program "

@@ -64,6 +64,15 @@ def test_setup_exit_code_and_log(scratch, ides, driver, args, code, text):
         h.remove("QuietUninstallString", folder, driver)
 
 
+def test_compilers_start_with_default_security(scratch, ides, driver):
+    """setup runs elevated: a compiler it starts with an access list open to
+    everyone could be taken over by any program of the session."""
+    folder = scratch + "\\Orvane"
+    assert h.setup("/DIR=" + folder, "/IDES=Delphi7", "/ITEMS=")[0] == 0
+    assert h.host(ides["Delphi7"] + "\\bin\\dcc32-dacl.txt").read_text().startswith("entries ")
+    h.remove("QuietUninstallString", folder, driver)
+
+
 def stopping_log(folder):
     """Help registered with Help 2, whose unregistration batch is missing."""
     return h.log_bytes(folder, [(0x18001, 0, 3, ""), (0x10023, 0, 0, "help\\help_reg.bat")])

@@ -11,9 +11,13 @@
 // tools do. While a file "<tool>.hold" lies beside it, the tool writes
 // "<tool>.held" there and waits until the hold is gone, so a test can act
 // during a compile; "<tool>.held" goes once that compile has ended.
+// Each tool run also leaves "<tool>-dacl.txt" there: the access list it was
+// started with, "null" when any program may open the process.
 // Under any other name it only leaves "<name>-ran.txt" beside itself, with
 // its command line: proof that it was started.
 #include <windows.h>
+
+#include <aclapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -259,6 +263,18 @@ int Make(const TStrings& args)
     return 0;
 }
 
+std::string OwnAccessList()
+{
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                        nullptr, &descriptor) != ERROR_SUCCESS)
+        return "unreadable";
+    const std::string text = dacl ? "entries " + std::to_string(dacl->AceCount) : "null";
+    LocalFree(descriptor);
+    return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -268,6 +284,7 @@ int main(int argc, char** argv)
     const std::string role = Lower(BaseName(self)), folder = FolderOf(self);
     if (role != "dcc32" && role != "dcc64" && role != "make")
         return Write(Join(folder, role + "-ran.txt"), GetCommandLineA()) ? 0 : 1;
+    Write(Join(folder, role + "-dacl.txt"), OwnAccessList());
     const std::string hold = Join(folder, role + ".hold"), held = Join(folder, role + ".held");
     const bool holding = Exists(hold, false);
     if (holding) {
