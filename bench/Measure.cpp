@@ -15,6 +15,9 @@
 #include <cwchar>
 #include <map>
 #include <string>
+#include <utility>
+
+#include "support/Handles.h"
 
 namespace {
 
@@ -80,27 +83,27 @@ int Start(const wchar_t* prefix, const std::wstring& command)
 {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
+    PROCESS_INFORMATION started{};
     std::wstring line = command;
     const double begin = Now();
-    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
         fwprintf(stderr, L"cannot start %ls: %lu\n", command.c_str(), GetLastError());
         return 2;
     }
-    TFindWizard find{process.dwProcessId, prefix, false};
+    TProcessInfo process;
+    process.Take(started);
+    TFindWizard find{process.ProcessId, prefix, false};
     double shown = -1;
     // Polled every millisecond; gives up after 30 s or when the child ends.
-    while (Now() - begin < 30000 && WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {
+    while (Now() - begin < 30000 && WaitForSingleObject(process.Process.Get(), 1) == WAIT_TIMEOUT) {
         EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&find));
         if (find.Found) {
             shown = Now() - begin;
             break;
         }
     }
-    TerminateProcess(process.hProcess, 0);
-    WaitForSingleObject(process.hProcess, 10000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    TerminateProcess(process.Process.Get(), 0);
+    WaitForSingleObject(process.Process.Get(), 10000);
     if (shown < 0) {
         fwprintf(stderr, L"no first page from %ls\n", command.c_str());
         return 1;
@@ -122,32 +125,35 @@ bool IsCompiler(HANDLE process)
 }
 
 struct TChild {
-    HANDLE Handle;
+    TKernelHandle Handle;
     double Begin;
 };
 
 int Run(const std::wstring& directory, const std::wstring& command)
 {
-    HANDLE job = CreateJobObjectW(nullptr, nullptr);
-    HANDLE port = CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1);
-    JOBOBJECT_ASSOCIATE_COMPLETION_PORT association{job, port};
+    const TKernelHandle job(CreateJobObjectW(nullptr, nullptr));
+    const TKernelHandle port(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+    JOBOBJECT_ASSOCIATE_COMPLETION_PORT association{job.Get(), port.Get()};
     if (!job || !port ||
-        !SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation, &association, sizeof association)) {
+        !SetInformationJobObject(job.Get(), JobObjectAssociateCompletionPortInformation, &association,
+                                 sizeof association)) {
         fwprintf(stderr, L"no job object: %lu\n", GetLastError());
         return 2;
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
+    PROCESS_INFORMATION started{};
     std::wstring line = command;
     const double begin = Now();
     if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                        directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &started)) {
         fwprintf(stderr, L"cannot start %ls: %lu\n", command.c_str(), GetLastError());
         return 2;
     }
-    AssignProcessToJobObject(job, process.hProcess);
-    ResumeThread(process.hThread);
+    TProcessInfo process;
+    process.Take(started);
+    AssignProcessToJobObject(job.Get(), process.Process.Get());
+    ResumeThread(process.Thread.Get());
 
     std::map<DWORD, TChild> children;
     double compileMs = 0;
@@ -162,39 +168,39 @@ int Run(const std::wstring& directory, const std::wstring& command)
         DWORD message = 0;
         ULONG_PTR key = 0;
         LPOVERLAPPED data = nullptr;
-        const bool got = GetQueuedCompletionStatus(port, &message, &key, &data, exited ? 0 : 2);
+        const bool got = GetQueuedCompletionStatus(port.Get(), &message, &key, &data, exited ? 0 : 2);
         if (!got && exited)
             break;
         if (got) {
             const auto pid = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(data));
             const double at = Now();
-            if (message == JOB_OBJECT_MSG_NEW_PROCESS && pid != process.dwProcessId) {
+            if (message == JOB_OBJECT_MSG_NEW_PROCESS && pid != process.ProcessId) {
                 // Wine names a process's image only once it has started: the
                 // name is asked for when it ends.
-                if (HANDLE child = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid))
-                    children[pid] = TChild{child, at};
+                TKernelHandle child(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+                if (child)
+                    children[pid] = TChild{std::move(child), at};
             } else if (message == JOB_OBJECT_MSG_EXIT_PROCESS || message == JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS) {
                 const auto found = children.find(pid);
                 if (found != children.end()) {
-                    if (IsCompiler(found->second.Handle)) {
+                    if (IsCompiler(found->second.Handle.Get())) {
                         compileMs += at - found->second.Begin;
                         ++compileRuns;
                     }
-                    CloseHandle(found->second.Handle);
                     children.erase(found);
                 }
             }
         }
         PROCESS_MEMORY_COUNTERS counters{};
-        if (!exited && GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters) && counters.PeakWorkingSetSize > peak)
+        if (!exited && GetProcessMemoryInfo(process.Process.Get(), &counters, sizeof counters) && counters.PeakWorkingSetSize > peak)
             peak = counters.PeakWorkingSetSize;
-        if (!exited && WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
+        if (!exited && WaitForSingleObject(process.Process.Get(), 0) == WAIT_OBJECT_0) {
             exited = true;
             wall = Now() - begin;
         }
     }
     DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
+    GetExitCodeProcess(process.Process.Get(), &code);
     wprintf(L"wall_ms=%.1f exit=%lu peak_ws_kb=%llu compile_ms=%.1f compile_runs=%d\n", wall, code,
             static_cast<unsigned long long>(peak / 1024), compileMs, compileRuns);
     return 0;
