@@ -26,7 +26,8 @@ if(NOT QZ_TESTS)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     # Keeps only the unwind data anything still needs, and folds the C
     # runtime's two tiny sections into .data (the script says how).
-    add_link_options(-Wl,-T,${CMAKE_CURRENT_LIST_DIR}/pe-i386.ld)
+    set(QZ_LINKER_SCRIPT "${CMAKE_CURRENT_LIST_DIR}/pe-i386.ld")
+    add_link_options(-Wl,-T,${QZ_LINKER_SCRIPT})
   endif()
 endif()
 
@@ -35,9 +36,23 @@ endif()
 # exception machinery and demangling terminate handler are never pulled in.
 set(QZ_RUNTIME_SOURCE "${CMAKE_SOURCE_DIR}/support/MinimalRuntime.cpp")
 
+# qz_page_align(<target>): after each link the target's resources start at a
+# page-aligned file offset, so that Wine maps them instead of reading them
+# whole at every start (tools/pagealign.py). Comes before signing and copying.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+function(qz_page_align target)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${CMAKE_SOURCE_DIR}/tools/pagealign.py")
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND Python3::Interpreter "${CMAKE_SOURCE_DIR}/tools/pagealign.py" "$<TARGET_FILE:${target}>"
+    VERBATIM)
+endfunction()
+
 # qz_deliverable(<target>): sign the built file when a certificate is given
 # (cmake/Sign.cmake), then copy it to QZ_DIST_DIR, after each build.
 function(qz_deliverable target)
+  if(QZ_LINKER_SCRIPT)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${QZ_LINKER_SCRIPT}")
+  endif()
   qz_sign(${target})
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory "${QZ_DIST_DIR}"

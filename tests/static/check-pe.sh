@@ -1,7 +1,8 @@
 #!/bin/sh
 # Static checks of the 32-bit deliverables: PE32 for i386, the right
 # subsystem, imports only from DLLs Windows always maps from the system
-# folder (KnownDLLs), a manifest, the version information and a size ceiling.
+# folder (KnownDLLs), a manifest, the version information, a size ceiling and
+# setup's resources at a page boundary of the file.
 # usage: check-pe.sh <objdump> <dist-dir> <source-dir>
 objdump="$1"; dist="$2"; src="$3"
 pass=0; fail=0
@@ -60,6 +61,12 @@ own=$(($(size "$dist/setup.exe") - payload - $(size "$dist/untwk.exe") - $(size 
 check "setup.exe less payload ($own bytes) is at most 184320" test "$own" -gt 0 -a "$own" -le 184320
 check "untwk.exe ($(size "$dist/untwk.exe") bytes) is at most 65536" test "$(size "$dist/untwk.exe")" -le 65536
 check "qzlabout.dll ($(size "$dist/qzlabout.dll") bytes) is at most 32768" test "$(size "$dist/qzlabout.dll")" -le 32768
+
+# Wine maps a section from the file only at a page-aligned file offset; the
+# payload must not be read whole at every start.
+rsrc=$("$objdump" -h "$dist/setup.exe" 2>/dev/null | awk '$2 == ".rsrc" { print $6 }')
+check "setup.exe's resources start at a page-aligned file offset (${rsrc:-none})" \
+  sh -c "test -n '$rsrc' && test \$((0x${rsrc:-1} % 4096)) -eq 0"
 
 echo "$pass passed, $fail failed"
 [ "$fail" -eq 0 ]
