@@ -118,7 +118,7 @@ def setup(*options, timeout=180):
     result = run(program("setup.exe"), "/VERYSILENT", *options, timeout=timeout)
     folder = next((o[5:] for o in options if o.upper().startswith("/DIR=")), "")
     log = host(folder + "\\install.log") if folder.upper().startswith("C:\\") else None
-    if result[0] == 2 and log and log.exists() and "ErrorCode=54Fh" in log.read_bytes().decode("utf-16-le"):
+    if result[0] == 2 and log and log.exists() and "errorcode=54fh" in log.read_bytes().decode("utf-16-le").lower():
         warnings.warn("Wine could not start a process of setup; installed again")
         result = run(program("setup.exe"), "/VERYSILENT", *options, timeout=timeout)
     return result
