@@ -148,10 +148,18 @@ def export(keys):
     """Keys below the given ones, through "wine reg export" (the hive files lag
     behind the running wineserver): {key: {value name: data}}."""
     files = [SCRATCH + "\\reg%d.reg" % i for i in range(len(keys))]
-    exports = [subprocess.Popen(["wine", "reg", "export", key, f, "/y"], env=wine_env(), stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL) for key, f in zip(keys, files)]
-    for process in exports:
-        process.wait(60)
+    pending = list(zip(keys, files))
+    for _ in range(3):
+        # A key that is not there is reg's exit code 1 with its message; any
+        # other failure is Wine's start-up fault (see setup()), tried again.
+        started = [(key, f, _start(["reg", "export", key, f, "/y"])) for key, f in pending]
+        results = _finish([run for _, _, run in started], 60)
+        pending = [(key, f) for (key, f, _), (code, out) in zip(started, results)
+                   if not (code == 0 and host(f).exists() or code == 1 and "Unable to find" in out)]
+        if not pending:
+            break
+        warnings.warn("wine reg export failed for %s; exported again" % [key for key, _ in pending])
+    assert not pending, "wine reg export failed for %s" % [key for key, _ in pending]
     tree, key = {}, None
     for f in files:
         if not host(f).exists():
