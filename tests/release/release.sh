@@ -39,16 +39,28 @@ ca)
   rm ca.key signer.key ;;
 
 reproducible)
-  # A copy of the sources elsewhere, another build folder, clock and time zone.
+  # A copy of the sources elsewhere, built in another folder, under another
+  # clock, time zone and user.
   src=$2 dist=$3 dir=$4; rm -rf "$dir" "$dir.src"; mkdir -p "$dir.src"
   git -C "$src" ls-files -z --cached --others --exclude-standard |
     (cd "$src" && tar --null --ignore-failed-read -T - -cf -) | tar -xf - -C "$dir.src"
   # The copy has no git history: the commit's date comes in as SOURCE_DATE_EPOCH.
   export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git -C "$src" log -1 --format=%ct)}"
   stamps "$dist" "$SOURCE_DATE_EPOCH"
-  TZ=KIR-14 faketime -f +40d sh "$0" run-build "$dir.src" "$dir"
+  # Under /tmp, so that the other user reaches it wherever this tree lives.
+  other=$(mktemp -d /tmp/qz-release.XXXXXX); trap 'rm -rf "$other"' EXIT
+  cp -a "$dir.src" "$other/src"
+  as="" user=$(id -un)
+  if [ "$(id -u)" = 0 ] && id nobody >/dev/null 2>&1; then
+    user=nobody; chown -R nobody "$other"
+    as="setpriv --reuid=nobody --regid=$(id -g nobody) --clear-groups env HOME=$other USER=nobody LOGNAME=nobody"
+  else
+    echo "not root: the second build runs as $(id -un) too"
+  fi
+  TZ=KIR-14 $as faketime -f +40d sh "$other/src/tests/release/release.sh" run-build "$other/src" "$other/build"
+  [ "$(stat -c %U "$other/build/dist/setup.exe")" = "$user" ] || fail "the build elsewhere was not made by $user"
   for f in $files; do
-    cmp "$dist/$f" "$dir/dist/$f" || fail "$f differs between $dist and $dir/dist"
+    cmp "$dist/$f" "$other/build/dist/$f" || fail "$f differs between $dist and a build elsewhere"
   done
   SOURCE_DATE_EPOCH=1234567890 build "$dir.src" release "$dir"
   stamps "$dir/dist" 1234567890 ;;
