@@ -55,7 +55,7 @@ reproducible)
     user=nobody; chown -R nobody "$other"
     as="setpriv --reuid=nobody --regid=$(id -g nobody) --clear-groups env HOME=$other USER=nobody LOGNAME=nobody"
   else
-    echo "not root: the second build runs as $(id -un) too"
+    echo "not root: the second build runs as $user too"
   fi
   TZ=KIR-14 $as faketime -f +40d sh "$other/src/tests/release/release.sh" run-build "$other/src" "$other/build"
   [ "$(stat -c %U "$other/build/dist/setup.exe")" = "$user" ] || fail "the build elsewhere was not made by $user"

@@ -118,7 +118,7 @@ def setup(*options, timeout=180):
     result = run(program("setup.exe"), "/VERYSILENT", *options, timeout=timeout)
     folder = next((o[5:] for o in options if o.upper().startswith("/DIR=")), "")
     log = host(folder + "\\install.log") if folder.upper().startswith("C:\\") else None
-    if result[0] == 2 and log and log.exists() and "errorcode=54fh" in log.read_bytes().decode("utf-16-le").lower():
+    if result[0] == 2 and log and log.exists() and "ErrorCode=54fh" in log.read_bytes().decode("utf-16-le"):
         warnings.warn("Wine could not start a process of setup; installed again")
         result = run(program("setup.exe"), "/VERYSILENT", *options, timeout=timeout)
     return result
@@ -152,9 +152,8 @@ def export(keys):
     for _ in range(3):
         # A key that is not there is reg's exit code 1 with its message; any
         # other failure is Wine's start-up fault (see setup()), tried again.
-        started = [(key, f, _start(["reg", "export", key, f, "/y"])) for key, f in pending]
-        results = _finish([run for _, _, run in started], 60)
-        pending = [(key, f) for (key, f, _), (code, out) in zip(started, results)
+        results = _finish([_start(["reg", "export", key, f, "/y"]) for key, f in pending], 60)
+        pending = [(key, f) for (key, f), (code, out) in zip(pending, results)
                    if not (code == 0 and host(f).exists() or code == 1 and "Unable to find" in out)]
         if not pending:
             break
