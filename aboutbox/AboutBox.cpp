@@ -1,5 +1,6 @@
 // qzlabout: the about box that the installed design-time package shows.
 #include "aboutbox/AboutText.h"
+#include "aboutbox/Execute.h"
 #include "aboutbox/HotLabel.h"
 #include "catalogue/Product.h"
 
@@ -51,15 +52,6 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 }
 
 }  // namespace
-
-// The design-time package calls this with Delphi's default register
-// convention: the one argument arrives in EAX. The 64-bit build has only
-// one convention.
-#if defined(__i386__)
-#define QZ_DELPHI_REGISTER __attribute__((regparm(1)))
-#else
-#define QZ_DELPHI_REGISTER
-#endif
 
 extern "C" QZ_DELPHI_REGISTER void Execute(HWND owner)
 {

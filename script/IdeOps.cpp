@@ -105,7 +105,9 @@ int RunCompiler(std::wstring commandLine)
 }  // namespace
 
 // Results: -1 empty mask, -2 a mask beyond the catalogue, -3 or -4 dcc or
-// make missing, or the system's reason when the compiler cannot start.
+// make missing, or the system's reason when the compiler cannot start. -5 to
+// -7, a security descriptor that could not be made, no longer occur: the
+// compiler starts with default security.
 int TScriptOps::CompilePackage(TScript& s)
 {
     const TScriptItem& item = Item(s);

@@ -1,7 +1,8 @@
 #!/bin/sh
 # The main job: installs what is missing, builds the 32-bit deliverables into
-# dist/ and their 64-bit twins into dist/x64/, then runs the installer (the
-# 64-bit twin, under Wine: this machine cannot run 32-bit programs).
+# dist/, then runs the installer under Wine in a 64-bit Windows prefix of its
+# own: the shipped 32-bit setup.exe, or, on a machine that cannot start 32-bit
+# programs, its 64-bit twin (built into dist/x64/ only then).
 # With a display it opens the wizard there; without one it runs the wizard on
 # a private Xvfb display, steps through every page with the keyboard and saves
 # a screenshot of each page into build/main-job/screenshots/.
@@ -10,11 +11,19 @@ cd "$(dirname "$0")/.."
 top=$(pwd)
 sh tools/deps.sh
 cmake --workflow --preset release
-cmake --workflow --preset x64
+files="dist/setup.exe dist/untwk.exe dist/qzlabout.dll"
+if sh tools/probe32.sh; then
+  setup="$top/dist/setup.exe" bits=32
+else
+  cmake --workflow --preset x64
+  files="$files dist/x64/setup.exe dist/x64/untwk.exe dist/x64/qzlabout.dll"
+  setup="$top/dist/x64/setup.exe" bits=64
+  echo "32-bit Windows programs cannot start here: running the 64-bit twin dist/x64/setup.exe"
+fi
 
 echo
-echo "Deliverables in dist/ (32-bit) and dist/x64/ (their 64-bit twins):"
-for f in dist/setup.exe dist/untwk.exe dist/qzlabout.dll dist/x64/setup.exe dist/x64/untwk.exe dist/x64/qzlabout.dll; do
+echo "Deliverables:"
+for f in $files; do
   printf '  %-22s %9d bytes  %s\n' "$f" "$(stat -c %s "$f")" \
     "$(x86_64-w64-mingw32-objdump -f "$f" | sed -n 's/.*file format //p')"
 done
@@ -22,11 +31,9 @@ done
 # A Wine prefix of the job's own, made fresh each run.
 state="$top/build/main-job"
 interactive_display="${DISPLAY:-}"
-sh cmake/wine/session-start.sh "$state"
+sh cmake/wine/session-start.sh "$state" win64 "$bits"
 trap 'sh cmake/wine/session-stop.sh "$state"' EXIT
 export WINEPREFIX="$state/prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-setup="$top/dist/x64/setup.exe"
-
 echo
 echo "Extract mode (setup.exe /X) into an empty folder:"
 mkdir -p "$state/extract"
@@ -62,21 +69,24 @@ shot 1-welcome;   xdotool key --window "$wizard" Return 2>/dev/null
 shot 2-selection; xdotool key --window "$wizard" Return 2>/dev/null
 shot 3-directory; xdotool key --window "$wizard" Return 2>/dev/null
 shot 4-ready;     xdotool key --window "$wizard" Return 2>/dev/null
+# A 32-bit program's Program Files on 64-bit Windows is "Program Files (x86)".
+[ "$bits" = 32 ] && programs="Program Files (x86)" || programs="Program Files"
+installed="$WINEPREFIX/drive_c/$programs/Orvane"
+view="/reg:$bits"
 for i in $(seq 1 300); do
-  [ -s "$WINEPREFIX/drive_c/Program Files/Orvane/uninst.log" ] && \
+  [ -s "$installed/uninst.log" ] && \
     xdotool search --name '^Installation Wizard for' >/dev/null 2>&1 && \
-    wine reg query 'HKLM\Software\Tarnwick\Orvane library' /v InstallDate >/dev/null 2>&1 && break
+    wine reg query 'HKLM\Software\Tarnwick\Orvane library' /v InstallDate "$view" >/dev/null 2>&1 && break
   sleep 0.5
 done
 shot 6-finish;    xdotool key --window "$wizard" Return 2>/dev/null
 wait "$pid" || true
 
-installed="$WINEPREFIX/drive_c/Program Files/Orvane"
 echo
-echo "Installed into C:\\Program Files\\Orvane: $(find "$installed" -type f | wc -l) files"
+echo "Installed into C:\\$programs\\Orvane: $(find "$installed" -type f | wc -l) files"
 echo "install.log:"
 iconv -f UTF-16LE -t UTF-8 "$installed/install.log" | head -n 8 | sed 's/^/  /'
 echo "  ..."
 echo "Uninstall entry:"
-wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\qzlLib' | tr -d '\r' | sed -n 's/^ *\(DisplayName\|UninstallString\)/  \1/p'
+wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\qzlLib' "$view" | tr -d '\r' | sed -n 's/^ *\(DisplayName\|UninstallString\)/  \1/p'
 echo "Screenshots: $shots"

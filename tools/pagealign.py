@@ -13,6 +13,12 @@ bytes, and the checksum is computed again. Nothing the loader resolves by
 address changes; a symbol table behind the sections (unstripped test
 builds) moves with them. Signing comes after this step: an image that
 carries a certificate or a debug directory is refused rather than patched.
+
+ld merges the resources of several objects after it has laid out the file
+and then writes the section's unpadded length as its raw size, which must
+be a multiple of the file alignment; the zero padding is in the file (the
+next section starts behind it, and SizeOfInitializedData counts it), so the
+raw size is rounded up to cover it.
 """
 import struct
 import sys
@@ -60,11 +66,18 @@ def align(image, name):
     target = next((h for h in headers if image[h:h + 8].rstrip(b"\0") == name.encode()), None)
     if target is None:
         fail(f"no section {name}")
-    start = struct.unpack_from("<I", image, target + 20)[0]
+    size, start = struct.unpack_from("<II", image, target + 16)
+    file_alignment = struct.unpack_from("<I", image, opt + 36)[0]
+    following = [struct.unpack_from("<I", image, h + 20)[0] for h in headers] + [symbols, len(image)]
+    limit = min((raw for raw in following if raw > start), default=start)
+    rounded = size + -size % file_alignment
+    if rounded > limit - start or any(image[start + size:start + rounded]):
+        rounded = size
     pad = -start % PAGE
-    if pad == 0:
+    if pad == 0 and rounded == size:
         return image
     out = bytearray(image[:start] + bytes(pad) + image[start:])
+    struct.pack_into("<I", out, target + 16, rounded)
     for h in headers:
         raw = struct.unpack_from("<I", out, h + 20)[0]
         if raw >= start:

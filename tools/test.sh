@@ -1,7 +1,17 @@
 #!/bin/sh
-# Builds the 64-bit test configuration (and the 32-bit release it checks)
-# and runs the whole test suite under a fresh Wine session.
+# Builds the test configuration and runs the whole test suite under fresh
+# Wine sessions: the 32-bit deliverables of dist/, or their 64-bit twins on
+# a machine that cannot start 32-bit programs.
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/deps.sh
-cmake --workflow --preset test
+if sh tools/probe32.sh; then
+  preset=test tested="the 32-bit deliverables of dist/ in a 64-bit and a 32-bit Windows prefix"
+else
+  preset=test-x64 tested="the 64-bit twins in dist/x64/: this machine cannot start 32-bit programs"
+  echo "32-bit Windows programs cannot start here: testing $tested"
+fi
+status=0
+cmake --workflow --preset "$preset" || status=$?
+echo "Tested $tested."
+exit $status

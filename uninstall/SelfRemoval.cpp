@@ -39,25 +39,44 @@ bool FolderHoldsOnly(const std::wstring& folder, const std::wstring& name)
 
 DWORD RemoveAfterExit(const std::wstring& file, const std::wstring& folder)
 {
-    // A running program cannot delete its own file, and whoever waits on this
-    // process must see it end only once the walk is over; so a hidden cmd.exe
-    // of the system folder outlives it and retries for about half a minute:
-    // pause a second (ping), delete the file, and once it is gone remove the
-    // folder if nothing else is left in it ("rd" without /s).
+    // cmd expands % sequences even inside quotes, and Wine's cmd expands the
+    // values again, so no escaping makes a path safe on its command line: it
+    // gets the parent folder as its current directory and a plain ASCII name
+    // there. A running image may be renamed (same volume), not deleted.
+    const size_t slash = folder.find_last_of(L'\\');
+    if (slash == std::wstring::npos || slash == 0)
+        return ERROR_BAD_PATHNAME;
+    const std::wstring parent = folder.substr(0, folder[slash - 1] == L':' ? slash + 1 : slash);
+    wchar_t name[32] = {};
+    DWORD error = ERROR_ALREADY_EXISTS;
+    for (UINT attempt = 0; attempt < 100 && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS); ++attempt) {
+        wsprintfW(name, L"~untwk%lx-%u.tmp", GetCurrentProcessId(), attempt);
+        error = MoveFileExW(file.c_str(), CombinePath(parent, name).c_str(), 0) ? 0 : GetLastError();
+    }
+    if (error)
+        return error;
+    RemoveDirectoryW(folder.c_str());
+
+    // The hidden cmd.exe of the system folder outlives this process, so that
+    // whoever waits on it sees it end only once the walk is over, and retries
+    // for about half a minute: pause a second (ping), delete the file.
     const std::wstring system = GetKindDir(6);
     const std::wstring cmd = CombinePath(system, L"cmd.exe");
     const std::wstring ping = CombinePath(system, L"ping.exe");
-    std::wstring commandLine = L"\"" + cmd + L"\" /d /q /s /c \"for /l %i in (1,1,30) do @(\"" + ping +
-                               L"\" -n 2 127.0.0.1 >nul & del /f /q \"" + file + L"\" >nul 2>&1 & if not exist \"" +
-                               file + L"\" (rd \"" + folder + L"\" >nul 2>&1 & exit))\"";
+    std::wstring commandLine = L"\"" + cmd + L"\" /d /q /v:off /s /c \"for /l %i in (1,1,30) do (\"" + ping +
+                               L"\" -n 2 127.0.0.1 >nul & del /f /q " + name + L" >nul 2>&1 & if not exist " +
+                               name + L" exit)\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION raw = {};
     if (!CreateProcessW(cmd.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        system.c_str(), &startup, &raw))
-        return GetLastError() ? GetLastError() : ERROR_GEN_FAILURE;
+                        parent.c_str(), &startup, &raw)) {
+        error = GetLastError() ? GetLastError() : ERROR_GEN_FAILURE;
+        MoveFileExW(CombinePath(parent, name).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        return error;
+    }
     TProcessInfo process;
     process.Take(raw);
     return 0;

@@ -1,18 +1,34 @@
 #!/bin/sh
-# Starts the Wine session of one test run: a fresh prefix, a private Xvfb
-# display and a persistent wineserver that every test of the run shares.
+# Starts the Wine session of one test run: a fresh prefix of the given kind
+# (win64: 64-bit Windows with WoW64; win32: 32-bit Windows), a private Xvfb
+# display and a persistent wineserver that every test of the session shares.
+# The session starts one program of the given bitness (32 or 64) before it
+# counts as ready: the kind of program its tests run.
+#   session-start.sh <state folder> [win64|win32] [32|64]
 set -eu
-state="$1"
-export WINEPREFIX="$state/prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+state="$1" arch="${2:-win64}" bits="${3:-64}"
+export WINEPREFIX="$state/prefix" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
 
 # A previous run of this build tree may have left its session behind.
 if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
 if [ -s "$state/xvfb.pid" ]; then kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true; fi
 rm -rf "$state"
 mkdir -p "$state"
+log="$state/session.log"
+# step <what> <command...>: runs a step with its output in the log; a failed
+# step ends the start with its name and the log's tail.
+step() {
+  what="$1"; shift
+  echo "== $what" >>"$log"
+  "$@" </dev/null >>"$log" 2>&1 && return 0
+  status=$?
+  echo "Wine session ($arch): $what failed with $status" >&2
+  tail -n 20 "$log" >&2
+  exit 1
+}
 
 # Xvfb writes its display number to fd 3 once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" >>"$log" 2>&1 &
 echo $! > "$state/xvfb.pid"
 i=0
 while [ ! -s "$state/display" ]; do
@@ -24,17 +40,20 @@ export DISPLAY=":$(cat "$state/display")"
 # Wine's service processes inherit the stdio of whatever starts them; keep
 # them off CTest's pipes.
 mkdir -p "$WINEPREFIX"
-wineserver -p </dev/null >/dev/null 2>&1
-wineboot -i </dev/null >/dev/null 2>&1
+step "the wineserver" wineserver -p
+step "the new prefix" wineboot -i
 # A virtual desktop gives windows real frames and makes hiding them fast.
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
+step "the desktop setting" wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
+step "the desktop size" wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
 # The desktop that wineboot started predates the setting: restart the session
 # so that a new one comes up as a virtual desktop (without it every hidden
 # window waits 2 s for a window manager).
 wineserver -k 2>/dev/null || true
-wineserver -w 2>/dev/null || true
-wineserver -p </dev/null >/dev/null 2>&1
-wineboot -r </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1
-echo "Wine session ready: prefix $WINEPREFIX, display $DISPLAY"
+step "the old wineserver's end" wineserver -w
+step "the wineserver again" wineserver -p
+step "the restart" wineboot -r
+# cmd.exe of the bitness under test; a 32-bit one of a 64-bit prefix is in syswow64.
+folder=system32; [ "$arch.$bits" = win64.32 ] && folder=syswow64
+step "a $bits-bit program" sh -c "wine 'C:\\windows\\$folder\\cmd.exe' /c exit 7; test \$? -eq 7"
+echo "$arch" > "$state/arch"
+echo "Wine session ready: $arch prefix $WINEPREFIX, display $DISPLAY, $bits-bit programs start"

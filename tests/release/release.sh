@@ -3,9 +3,10 @@
 #   ca <dir>                            a throwaway CA and code-signing certificate
 #   reproducible <src> <dist> <build>   a second release build matches <dist> byte for byte
 #   signed <src> <build> <ca>           that build signed: all verify, setup embeds the signed files
-#   build64 <src> <build> <ca>          a signed 64-bit build, for the installation below
-#   installed <build> <ca> <wine-run> <wine-state>
-#                                       the untwk.exe a silent installation writes is the signed one
+#   build64 <src> <build> <ca>          a signed 64-bit build, where 32-bit programs cannot run
+#   installed <files> <ca> <wine-run> <wine-state>
+#                                       the untwk.exe a silent installation of the signed
+#                                       files writes is the signed one
 set -eu
 files="setup.exe untwk.exe qzlabout.dll"
 # Under faketime, files keep their real times, so later builds see them right.
@@ -98,16 +99,16 @@ build64)
   QZ_SIGN_PKCS12="$ca/signer.p12" QZ_SIGN_PASSWORD_FILE="$ca/password" build "$src" x64 "$dir" ;;
 
 installed)
-  dir=$2 ca=$3 run=$4 prefix="$5/prefix"; target="$prefix/drive_c/qz-signed"
+  files=$2 ca=$3 run=$4 prefix="$5/prefix"; target="$prefix/drive_c/qz-signed"; log="$5/signed-install.log"
   # Processes the programs leave behind would hold CTest's output pipe open.
-  "$run" "$dir/dist/setup.exe" /VERYSILENT '/DIR=C:\qz-signed' /IDES= /ITEMS=delphi-demos </dev/null >"$dir.wine.log" 2>&1 ||
+  "$run" "$files/setup.exe" /VERYSILENT '/DIR=C:\qz-signed' /IDES= /ITEMS=delphi-demos </dev/null >"$log" 2>&1 ||
     fail "setup.exe /VERYSILENT ended with $?"
   status=0
   verify "$ca/ca.pem" "$target/untwk.exe" || { echo "$out"; status=1; }
-  cmp "$dir/dist/untwk.exe" "$target/untwk.exe" || status=1
+  cmp "$files/untwk.exe" "$target/untwk.exe" || status=1
   # Removed as the entry's QuietUninstallString does; untwk deletes itself
   # and the emptied folder a moment after it ends.
-  "$run" 'C:\qz-signed\untwk.exe' /SILENT 'C:\qz-signed\uninst.log' </dev/null >>"$dir.wine.log" 2>&1 || fail "untwk /SILENT ended with $?"
+  "$run" 'C:\qz-signed\untwk.exe' /SILENT 'C:\qz-signed\uninst.log' </dev/null >>"$log" 2>&1 || fail "untwk /SILENT ended with $?"
   i=0; while [ -e "$target" ] && [ $i -lt 100 ]; do sleep 0.2; i=$((i + 1)); done
   [ ! -e "$target" ] || fail "the installation folder is left"
   [ $status = 0 ] || fail "the installed untwk.exe is not the signed one" ;;

@@ -40,7 +40,7 @@ def leave_prefix_as_found():
     """No uninstall entry is left (a scenario's folder goes with its scratch
     folder, also when it failed half-way), and what installations keep by
     design goes when these tests made it."""
-    system = h.host("C:\\windows\\system32")
+    system = h.host(h.SYSTEM)
     packages = set(system.glob("qzl*"))
     keys = h.export([h.WINHELP_KEY, h.PRODUCT_KEY.rsplit("\\", 1)[0]])
     templates = h.host("C:\\windows\\Orvane.ini")

@@ -1,9 +1,13 @@
 """What the scenarios share: the Wine session, program runs, pictures of the
 prefix, fake IDEs, uninstall logs and the window driver.
 
-The scenarios run the shipped 64-bit programs from outside, as a user or a
+The scenarios run the shipped programs from outside, as a user or a
 deployment tool would: setup.exe and untwk.exe with their command lines, the
-wizard through its windows, the removal through the uninstall entry.
+wizard through its windows, the removal through the uninstall entry. The
+shipped programs are the 32-bit release of dist/ (or, where 32-bit programs
+cannot start, the 64-bit twins of the test build); the session's prefix is
+64-bit Windows with WoW64 or 32-bit Windows. Both are read here, so that the
+tests themselves never name a view, a system folder or a program folder.
 """
 import contextlib
 import hashlib
@@ -23,8 +27,26 @@ sys.path.insert(0, str(SRC / "tools"))
 import gen_script  # noqa: E402  the product's one source of the script table and payload
 
 BUILD = Path(os.environ.get("QZ_BUILD_DIR", SRC / "build" / "test"))
+SHIPPED = Path(os.environ.get("QZ_SHIPPED_DIR", SRC / "dist"))
 STATE = Path(os.environ.get("QZ_WINE_STATE", BUILD / "wine-session-pytest"))
 DRIVE_C = STATE / "prefix" / "drive_c"
+
+
+def _bits(program):
+    data = program.read_bytes()
+    return 32 if struct.unpack_from("<H", data, struct.unpack_from("<I", data, 60)[0] + 4)[0] == 0x14C else 64
+
+
+BITS = _bits(SHIPPED / "setup.exe")
+# The prefix kind of a session that this module starts itself: 64-bit Windows.
+ARCH = (STATE / "arch").read_text().strip() if (STATE / "arch").exists() else os.environ.get("QZ_WINE_ARCH", "win64")
+WOW64 = ARCH == "win64" and BITS == 32
+# The registry view the shipped programs read and write, and the other one of
+# a 64-bit prefix, where nothing of the product may land.
+VIEW = "/reg:%d" % BITS
+OTHER_VIEW = ("/reg:64" if BITS == 32 else "/reg:32") if ARCH == "win64" else None
+# Where a 32-bit program's system folder writes land on 64-bit Windows.
+SYSTEM = "C:\\windows\\syswow64" if WOW64 else "C:\\windows\\system32"
 SCRATCH = "C:\\qz-scenarios"
 PRODUCT_KEY = r"HKEY_LOCAL_MACHINE\Software\Tarnwick\Orvane library"
 ENTRY_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\qzlLib"
@@ -43,7 +65,8 @@ REG_KEYS = {name: "Software\\" + (BDS.get(name) or "%s\\%s.0" % (VENDORS[re.sub(
 # ---- Session and programs ----------------------------------------------------
 def session(start):
     script = SRC / "cmake" / "wine" / ("session-start.sh" if start else "session-stop.sh")
-    subprocess.run(["sh", str(script), str(STATE)], check=start, stdout=subprocess.DEVNULL)
+    subprocess.run(["sh", str(script), str(STATE)] + ([ARCH, str(BITS)] if start else []), check=start,
+                   stdout=subprocess.DEVNULL)
 
 
 def wine_env():
@@ -65,8 +88,18 @@ def temp_folder():
     return "C:\\" + str(next(DRIVE_C.glob("users/*/Temp")).relative_to(DRIVE_C)).replace("/", "\\")
 
 
+def windows_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
 def program(name):
-    return "Z:" + str(BUILD / "bin" / name).replace("/", "\\")
+    """A program of the test build: the stand-ins, the driver."""
+    return windows_path(BUILD / "bin" / name)
+
+
+def shipped(name):
+    """setup.exe, untwk.exe or qzlabout.dll as shipped."""
+    return windows_path(SHIPPED / name)
 
 
 def run(*args, timeout=120, cwd=SCRATCH):
@@ -115,12 +148,12 @@ def setup(*options, timeout=180):
     (0x54F), which setup reports for that item as it must. Such a run is made
     once more, with a warning; a second installation over the first equals
     one, and a fault of the product fails the second run as well."""
-    result = run(program("setup.exe"), "/VERYSILENT", *options, timeout=timeout)
+    result = run(shipped("setup.exe"), "/VERYSILENT", *options, timeout=timeout)
     folder = next((o[5:] for o in options if o.upper().startswith("/DIR=")), "")
     log = host(folder + "\\install.log") if folder.upper().startswith("C:\\") else None
     if result[0] == 2 and log and log.exists() and "ErrorCode=54fh" in log.read_bytes().decode("utf-16-le"):
         warnings.warn("Wine could not start a process of setup; installed again")
-        result = run(program("setup.exe"), "/VERYSILENT", *options, timeout=timeout)
+        result = run(shipped("setup.exe"), "/VERYSILENT", *options, timeout=timeout)
     return result
 
 
@@ -144,15 +177,15 @@ def _unquote(text):
     return re.sub(r"\\(.)", r"\1", text[1:-1]) if text.startswith('"') else text
 
 
-def export(keys):
-    """Keys below the given ones, through "wine reg export" (the hive files lag
-    behind the running wineserver): {key: {value name: data}}."""
+def export(keys, view=VIEW):
+    """Keys below the given ones in a registry view, through "wine reg export"
+    (the hive files lag behind the running wineserver): {key: {value name: data}}."""
     files = [SCRATCH + "\\reg%d.reg" % i for i in range(len(keys))]
     pending = list(zip(keys, files))
     for _ in range(3):
         # A key that is not there is reg's exit code 1 with its message; any
         # other failure is Wine's start-up fault (see setup()), tried again.
-        results = _finish([_start(["reg", "export", key, f, "/y"]) for key, f in pending], 60)
+        results = _finish([_start(["reg", "export", key, f, "/y", view]) for key, f in pending], 60)
         pending = [(key, f) for (key, f), (code, out) in zip(pending, results)
                    if not (code == 0 and host(f).exists() or code == 1 and "Unable to find" in out)]
         if not pending:
@@ -172,15 +205,20 @@ def export(keys):
     return tree
 
 
-def values(key):
-    return export([key]).get(key, {})
+def machine_keys_elsewhere():
+    """HKLM's product branches in the view the shipped programs do not use."""
+    return export(MACHINE_BRANCHES, OTHER_VIEW) if OTHER_VIEW else {}
 
 
-def reg_import(lines):
-    """One regedit launch for a whole .reg text ([-key] deletes a key)."""
+def values(key, view=VIEW):
+    return export([key], view).get(key, {})
+
+
+def reg_import(lines, view=VIEW):
+    """One reg launch for a whole .reg text ([-key] deletes a key)."""
     write(SCRATCH + "\\import.reg", ("\ufeffWindows Registry Editor Version 5.00\r\n\r\n" + "\r\n".join(lines) + "\r\n")
           .encode("utf-16-le"))
-    assert run("regedit", "/S", SCRATCH + "\\import.reg")[0] == 0
+    assert run("reg", "import", SCRATCH + "\\import.reg", view)[0] == 0
 
 
 def reg_string(text):
@@ -196,8 +234,10 @@ def path_list(text):
 # parent and the WinHelp registration.
 BRANCHES = ["%s\\Software\\%s" % (root, vendor) for root in ("HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE")
             for vendor in ("Borland", "CodeGear", "Embarcadero", "Tarnwick")] + [ENTRY_KEY.rsplit("\\", 1)[0], WINHELP_KEY]
-# Exported in one piece where that is cheaper: HKCU\Software is small.
+# Exported in one piece where that is cheaper: HKCU\Software is small, and
+# one for both views.
 EXPORTED = ["HKEY_CURRENT_USER\\Software"] + BRANCHES[4:]
+MACHINE_BRANCHES = BRANCHES[4:]
 # Wine's own churn, left out of pictures: its logs and caches, the scratch
 # files of the harness (batch files, exports), the stand-in compilers' notes
 # of their access lists, and untwk's reason file, which the exit-code
@@ -206,7 +246,7 @@ CHURN = re.compile(r"windows/(logs|temp)(/.*)?|windows/[^/]*\.log|windows/inf/.*
                    r"|qz-scenarios/[^/]*\.(bat|reg|txt)|.*/bin/\w+-dacl\.txt", re.I)
 # What a removal leaves on purpose, each with its reason; everything else must go.
 KEEPERS = [
-    (r"F windows/system32/qzl\w+\.[bd]pl", "run-time packages copied into the system folder for every program "
+    (r"F %s/qzl\w+\.[bd]pl" % SYSTEM[3:].replace("\\", "/"), "run-time packages copied into the system folder for every program "
      "that uses them: CopyInstalledFile items are not logged"),
     (r"F .*/Help/\w+\.gid", "WinHelp's index cache: the installation deletes it so WinHelp rebuilds it with the "
      "library's entries, and the removal deletes it again"),
@@ -239,11 +279,14 @@ def picture():
                 cache[key] = hashlib.sha1(Path(path).read_bytes()).hexdigest()
             entries["F " + rel] = cache[key]
     _HASHES.write_text(json.dumps(cache))
-    for key, vals in export(EXPORTED).items():
-        if not any(key.lower() == b.lower() or key.lower().startswith(b.lower() + "\\") for b in BRANCHES):
-            continue
-        entries["K " + key] = ""
-        entries.update(("V %s|%s" % (key, name), data) for name, data in vals.items())
+    # HKLM of the other view, marked with it, is part of the picture: nothing
+    # of the product may land there.
+    for view, keys, mark in [(VIEW, EXPORTED, "")] + ([(OTHER_VIEW, MACHINE_BRANCHES, OTHER_VIEW + " ")] if OTHER_VIEW else []):
+        for key, vals in export(keys, view).items():
+            if not any(key.lower() == b.lower() or key.lower().startswith(b.lower() + "\\") for b in BRANCHES):
+                continue
+            entries["K " + mark + key] = ""
+            entries.update(("V %s%s|%s" % (mark, key, name), data) for name, data in vals.items())
     return entries
 
 
@@ -263,10 +306,13 @@ HELP_TEXT = {"cfg": ":Base delphi.hlp\r\n:Index Delphi=delphi.hlp\r\n:Link vcl.h
 
 
 def ide_values(ide, root):
-    """The registry of a freshly installed IDE of this version, as .reg lines."""
+    """The registry of a freshly installed IDE of this version, as .reg lines:
+    its machine-wide folder (in the view of the shipped programs, where a
+    32-bit IDE's installer writes it) and the user's settings."""
     key = "[HKEY_CURRENT_USER\\%s" % REG_KEYS[ide.name]
     macro = "$(BDS)" if ide.entry >= 10 else "$(DELPHI)" if ide.kind != "cb" else "$(BCB)"
-    lines = [key + "]", '"RootDir"=' + reg_string(root), key + "\\Known Packages]"]
+    lines = ["[HKEY_LOCAL_MACHINE\\%s]" % REG_KEYS[ide.name], '"RootDir"=' + reg_string(root),
+             key + "]", '"RootDir"=' + reg_string(root), key + "\\Known Packages]"]
     if ide.kind == "x64":
         for platform in ("Win32", "Win64"):
             lines += [key + "\\Library\\%s]" % platform, '"Search Path"=' + reg_string(macro + "\\lib\\" + platform),
@@ -304,15 +350,16 @@ def make_ides(root, names, without64=()):
 @contextlib.contextmanager
 def fake_ides(root, names, without64=()):
     """make_ides for the length of a with block, then all of it removed."""
-    vendors = {REG_KEYS[name].split("\\")[1] for name in names}
-    existing = export(["HKEY_CURRENT_USER\\Software\\" + v for v in vendors])
+    vendors = ["%s\\Software\\%s" % (hive, v) for hive in ("HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE")
+               for v in {REG_KEYS[name].split("\\")[1] for name in names}]
+    existing = export(vendors)
     roots = make_ides(root, names, without64)
     try:
         yield roots
     finally:
-        reg_import(["[-HKEY_CURRENT_USER\\%s]" % REG_KEYS[name] for name in names]
-                   + ["[-HKEY_CURRENT_USER\\Software\\%s]" % v for v in vendors
-                      if "HKEY_CURRENT_USER\\Software\\" + v not in existing])
+        reg_import(["[-%s\\%s]" % (hive, REG_KEYS[name]) for name in names
+                    for hive in ("HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE")]
+                   + ["[-%s]" % vendor for vendor in vendors if vendor not in existing])
         remove_tree(root)
 
 
@@ -349,7 +396,7 @@ def payload_tree():
             tree[text] = None
         elif ident & 0xFFFF == gen_script.OP["Payload"]:
             source = table.payload[code]
-            tree[text] = BUILD / "bin" / (source[1:] + ".dll") if source.startswith("@") else SRC / source
+            tree[text] = next(SHIPPED.glob(source[1:] + ".*")) if source.startswith("@") else SRC / source
     return tree
 
 
@@ -426,18 +473,29 @@ class Driver:
         self.process.wait(30)
 
 
+# Windows' own list of programs: the one of the system's bitness, which lists
+# the entries of both views.
+UNINSTALLER = "C:\\windows\\system32\\uninstaller.exe"
+
+
 def entry_command(name):
     return values(ENTRY_KEY)[name]
 
 
 def remove(route, install_dir, driver):
     """Removes the installation through one of Windows' routes, started as
-    Windows starts them, and waits until untwk's work is over: the installation
-    folder is gone and no temporary copy of untwk is left."""
-    command = "uninstaller.exe --remove qzlLib" if route == "uninstaller" else entry_command(route)
+    Windows starts them, and waits until untwk's work is over: the folder that
+    holds the installation holds what it held before, less the installation."""
+    parent = host(install_dir).parent
+    left = sorted(set(os.listdir(parent)) - {host(install_dir).name})
+    if route == "batch":  # the QuietUninstallString in a batch file, as a deployment script runs it
+        write(SCRATCH + "\\remove.bat", "@echo off\r\n%s\r\nexit %%errorlevel%%\r\n"
+              % entry_command("QuietUninstallString").replace("%", "%%"))
+        command = "cmd /c " + SCRATCH + "\\remove.bat"
+    else:
+        command = UNINSTALLER + " --remove qzlLib" if route == "uninstaller" else entry_command(route)
     pid = driver("start", command)[0]
-    if route != "QuietUninstallString":
+    if route not in ("QuietUninstallString", "batch"):
         driver("click", driver.dialog(UNTWK_TITLE), 1000)
     assert driver.exit_code(pid) == "0", route
-    wait_until(lambda: not host(install_dir).exists() and not list(DRIVE_C.glob("users/*/Temp/untwk-*/")), 60,
-               "untwk to remove itself and " + install_dir)
+    wait_until(lambda: sorted(os.listdir(parent)) == left, 60, "untwk to remove itself and " + install_dir)

@@ -53,7 +53,7 @@ SETUP_EXITS = [
 @pytest.mark.parametrize("args, code, text", [c[1:] for c in SETUP_EXITS], ids=[c[0] for c in SETUP_EXITS])
 def test_setup_exit_code_and_log(scratch, ides, driver, args, code, text):
     folder, log = scratch + "\\Orvane", scratch + "\\setup.log"
-    command = [h.program("setup.exe"), "/VERYSILENT", "/DIR=" + folder, "/LOG=" + log, *args]
+    command = [h.shipped("setup.exe"), "/VERYSILENT", "/DIR=" + folder, "/LOG=" + log, *args]
     if "/IDES=Delphi7" in args:
         with h.running_ide(ides["Delphi7"], "Delphi7"):
             assert h.run(*command)[0] == code
@@ -93,7 +93,7 @@ UNTWK_EXITS = [
 def test_untwk_exit_code_and_reason(scratch, driver, args, log_data, code, reason):
     folder = scratch + "\\Orvane"
     log = folder + "\\uninst.log"
-    untwk = h.program("untwk.exe")
+    untwk = h.shipped("untwk.exe")
     h.host(folder).mkdir()
     if log_data == "installed":
         assert h.setup("/DIR=" + folder, "/IDES=", "/ITEMS=help")[0] == 0
@@ -124,6 +124,7 @@ PATHS = [
     ("blanks behind C:\\Program Files", "C:\\Program Files\\Orvane Test", "UninstallString"),
     ("Greek and Chinese letters", "{scratch}\\Ωrvane 测试", "QuietUninstallString"),
     ("259 characters to the deepest file", None, "uninstaller"),
+    ("what cmd would rewrite, removed from a batch file", "{scratch}\\bars %windir% 100%i (x) & ^y!\\Orvane", "batch"),
 ]
 
 
@@ -133,11 +134,11 @@ def test_paths_install_and_remove_cleanly_and_start_no_canary(scratch, ides, dri
     if folder is None:
         deepest = max(map(len, h.payload_tree())) + 1
         folder = (scratch + "\\" + "\\".join(["d" * 40] * 6))[:259 - deepest].rstrip("\\")
-        h.host(folder).parent.mkdir(parents=True)  # only the installation folder is the product's
+    h.host(folder).parent.mkdir(parents=True, exist_ok=True)  # only the installation folder is the product's
     before = h.picture()
     # The command line quoted as a deployment tool writes it.
     pid = driver("start", '"%s" /VERYSILENT /DIR="%s" /IDES=Delphi7,CBuilder6 /ITEMS=help,delphi-demos,cpp-demos'
-                 % (h.program("setup.exe"), folder))[0]
+                 % (h.shipped("setup.exe"), folder))[0]
     assert driver.exit_code(pid) == "0", h.failed_items(folder)
     deepest_written = max(len(str(p)) - len(str(h.DRIVE_C)) + 2 for p in h.host(folder).rglob("*"))
     assert deepest_written == 259 or len(folder) < 200
@@ -150,12 +151,13 @@ def test_dlls_planted_beside_setup_and_untwk_are_never_loaded(scratch, driver):
     # Wine takes its builtin DLLs before any file; these overrides make the
     # copies below take a native shell32.dll or uxtheme.dll wherever their
     # search finds one first.
-    copies = {"planted-setup.exe": "setup.exe", "planted-untwk.exe": "untwk.exe", "plain-loader.exe": "qz_driver.exe"}
+    copies = {"planted-setup.exe": h.SHIPPED / "setup.exe", "planted-untwk.exe": h.SHIPPED / "untwk.exe",
+              "plain-loader.exe": h.BUILD / "bin" / "qz_driver.exe"}
     keys = ["HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\DllOverrides" % name for name in copies]
     h.reg_import([line for key in keys for line in ("[%s]" % key, '"shell32"="native,builtin"',
                                                     '"uxtheme"="native,builtin"')])
     for name, built in copies.items():
-        h.write(scratch + "\\" + name, (h.BUILD / "bin" / built).read_bytes())
+        h.write(scratch + "\\" + name, built.read_bytes())
     for dll in ("shell32.dll", "uxtheme.dll"):
         h.write(scratch + "\\" + dll, (h.BUILD / "bin" / "qz_planted.dll").read_bytes())
     marker = h.host(scratch + "\\loaded.txt")
@@ -185,7 +187,7 @@ def test_extract_mode_writes_exactly_the_payload_tree(scratch):
     h.write(folder + "\\mine.txt", "the user's")
     h.write(folder + "\\ReadMe.txt", "an older copy")
     before = h.export(h.EXPORTED)
-    assert h.run(h.program("setup.exe"), "/X", cwd=folder)[0] == 0
+    assert h.run(h.shipped("setup.exe"), "/X", cwd=folder)[0] == 0
     tree = {name.lower(): source for name, source in h.payload_tree().items()}
     written = {str(p.relative_to(h.host(folder))).replace("/", "\\").lower(): p for p in h.host(folder).rglob("*")}
     assert written.pop("mine.txt").read_text() == "the user's"

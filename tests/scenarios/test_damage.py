@@ -54,7 +54,9 @@ def untwk_runs(untwk, logs):
 def test_damaged_and_crafted_logs_delete_nothing_outside_the_installation(scratch, driver):
     folder, outside = scratch + "\\Orvane", scratch + "\\Orvane beside"
     canaries = [scratch + "\\keep.txt", outside + "\\Source\\qzlConsts.pas", outside + "\\untwk.exe",
-                "C:\\qz-canary.txt", "C:\\windows\\qz-canary.txt", "C:\\windows\\system32\\qz-canary.txt"]
+                "C:\\qz-canary.txt", "C:\\windows\\qz-canary.txt"]
+    # The system folder as the programs name it, and where a 32-bit program's writes there land.
+    canaries += sorted({"C:\\windows\\system32\\qz-canary.txt", h.SYSTEM + "\\qz-canary.txt"})
     canary_keys = [r"HKEY_LOCAL_MACHINE\Software\Tarnwick\Canary", h.ENTRY_KEY[:-6] + "qzCanary"]
     for path in canaries:
         h.write(path, "canary")

@@ -1,6 +1,6 @@
 """Installations and removals as a whole, judged by pictures of the prefix:
 the three removal routes of Windows' uninstall entry, a second installation
-over the first, and setup killed from outside half-way."""
+with other choices over the first, and setup killed from outside half-way."""
 import contextlib
 import os
 import signal
@@ -41,20 +41,33 @@ def install():
 
 
 def test_round_trips_through_each_removal_route_leave_only_the_keepers(clean, driver):
+    elsewhere = h.machine_keys_elsewhere()
     for route in ("UninstallString", "QuietUninstallString", "uninstaller"):
         install()
-        assert "qzlLib|||Tarnwick Orvane library v4.07" in h.run("uninstaller", "--list")[1]
+        assert h.machine_keys_elsewhere() == elsewhere, "the product wrote into the other registry view"
+        assert "qzlLib|||Tarnwick Orvane library v4.07" in h.run(h.UNINSTALLER, "--list")[1]
         h.remove(route, FOLDER, driver)
         assert h.changes(clean, h.picture(), KEEPERS) == [], route
-        assert "qzlLib" not in h.run("uninstaller", "--list")[1], route
+        assert "qzlLib" not in h.run(h.UNINSTALLER, "--list")[1], route
 
 
-def test_a_second_installation_over_the_first_equals_one(ides, driver):
+# Another folder, other IDEs and other items than the first installation.
+SECOND = h.SCRATCH + "\\lifecycle\\Orvane second"
+SECOND_OPTIONS = ["/DIR=" + SECOND, "/IDES=Delphi7", "/ITEMS=delphi-demos"]
+
+
+def test_a_second_installation_with_other_choices_equals_one_with_those(clean, driver):
+    code, output = h.setup(*SECOND_OPTIONS)
+    assert code == 0, output + h.failed_items(SECOND)
+    single = h.picture()
+    h.remove("QuietUninstallString", SECOND, driver)
     install()
-    once = h.picture()
-    install()
-    assert h.changes(once, h.picture()) == []
-    h.remove("QuietUninstallString", FOLDER, driver)
+    code, output = h.setup(*SECOND_OPTIONS)
+    assert code == 0, output + h.failed_items(SECOND)
+    # What the first one's removal leaves on purpose may stay.
+    assert h.changes(single, h.picture(), KEEPERS) == []
+    h.remove("QuietUninstallString", SECOND, driver)
+    assert h.changes(clean, h.picture(), KEEPERS) == []
 
 
 def compilers_running():
@@ -92,7 +105,7 @@ def test_setup_killed_then_installed_again_and_removed_leaves_nothing(ides, clea
     hold, held = (h.host(ides["RADStudio9"] + "\\bin\\dcc64." + name) for name in ("hold", "held"))
     if written is None:
         hold.write_bytes(b"")
-    setup = subprocess.Popen(["wine", h.program("setup.exe"), "/VERYSILENT", *OPTIONS], env=h.wine_env())
+    setup = subprocess.Popen(["wine", h.shipped("setup.exe"), "/VERYSILENT", *OPTIONS], env=h.wine_env())
     if written is None:
         h.wait_until(held.exists, 60, point)
     else:

@@ -16,7 +16,7 @@ UNCHECKED, UNCHECKED_IDE = "Delphi 3", "Delphi3"
 
 
 def start(driver):
-    pid = driver("start", h.program("setup.exe"))[0]
+    pid = driver("start", h.shipped("setup.exe"))[0]
     return pid, driver.dialog(WIZARD, pid)
 
 
@@ -47,7 +47,7 @@ def packages(ide, folder):
     ext = "dpl" if ide.kind == "d3" else "bpl"
     built = [out + "\\%s.%s" % (name, ext) for name in (ide.rt, ide.dcl)]
     built += [folder + "\\%s\\Win64\\%s.bpl" % (ide.folder, ide.rt)] if ide.kind == "x64" else []
-    return built, "C:\\windows\\system32\\%s.%s" % (ide.rt, ext)
+    return built, h.SYSTEM + "\\%s.%s" % (ide.rt, ext)
 
 
 def test_wizard_installs_into_the_chosen_ides_and_the_next_start_presets_from_it(scratch, driver):
@@ -55,6 +55,7 @@ def test_wizard_installs_into_the_chosen_ides_and_the_next_start_presets_from_it
     with h.fake_ides(scratch + "\\IDEs", INSTALLED) as ides:
         keys = {name: "HKEY_CURRENT_USER\\" + h.REG_KEYS[name] for name in INSTALLED}
         before = h.export([keys[UNCHECKED_IDE]])
+        elsewhere = h.machine_keys_elsewhere()
         pid, wizard = start(driver)
         assert driver("press", wizard, IDC_NEXT) == ["ok"]
         installed_bits = {1 << (h.IDES[name].entry - 1) for name in INSTALLED}
@@ -76,6 +77,8 @@ def test_wizard_installs_into_the_chosen_ides_and_the_next_start_presets_from_it
             assert h.host(copy).read_bytes() == h.host(built[0]).read_bytes(), copy
         for path in ("untwk.exe", "uninst.log", "Source\\qzlabout.dll", "Help\\qzlib.hlp"):
             assert h.host(folder + "\\" + path).exists(), path
+        # A 32-bit program's system folder on 64-bit Windows is SysWOW64, not system32.
+        assert h.SYSTEM == "C:\\windows\\system32" or list(h.host("C:\\windows\\system32").glob("qzl*")) == []
         assert not h.host(folder + "\\" + h.IDES[UNCHECKED_IDE].folder).exists()
         assert not h.host(packages(h.IDES[UNCHECKED_IDE], folder)[1]).exists()
         # Each chosen IDE knows its design-time package and searches its folders.
@@ -91,11 +94,24 @@ def test_wizard_installs_into_the_chosen_ides_and_the_next_start_presets_from_it
         assert (folder + "\\RADStudio9\\Win64").lower() in h.path_list(values[xe2 + "\\Library\\Win64"]["Search Path"])
         assert (folder + "\\RADStudio9\\Win32").lower() in h.path_list(values[xe2 + "\\C++\\Paths\\Win32"]["IncludePath"])
         assert h.export([keys[UNCHECKED_IDE]]) == before
-        # The uninstall entry and the product key.
+        assert h.machine_keys_elsewhere() == elsewhere
+        # The logs' first bytes: install.log UTF-16LE without byte-order mark,
+        # CR LF lines, its three header lines; uninst.log's header and product records.
+        log = h.host(folder + "\\install.log").read_bytes()
+        assert log.startswith(("Start installation for trial version of Orvane library v4.07\r\nRootPath: %s\r\n"
+                               "Borland products: CBuilder6,Delphi7,RADStudio9\r\n" % folder).encode("utf-16-le"))
+        lines = log.decode("utf-16-le").split("\r\n")
+        assert lines[-1] == "" and [line for line in lines if "\r" in line or "\n" in line] == []
+        assert h.host(folder + "\\uninst.log").read_bytes().startswith(h.log_bytes(folder, []))
+        # The uninstall entry and the product key, with their values' types.
         entry = h.values(h.ENTRY_KEY)
-        assert entry["DisplayName"] == "Tarnwick Orvane library v4.07"
-        assert entry["UninstallString"] == "%s\\untwk.exe %s\\uninst.log" % (folder, folder)
-        assert entry["QuietUninstallString"] == "%s\\untwk.exe /SILENT %s\\uninst.log" % (folder, folder)
+        assert entry.pop("EstimatedSize").startswith("dword:")
+        assert entry == {
+            "DisplayName": "Tarnwick Orvane library v4.07", "DisplayVersion": "4.07", "Publisher": "Tarnwick",
+            "UninstallString": "%s\\untwk.exe %s\\uninst.log" % (folder, folder),
+            "QuietUninstallString": "%s\\untwk.exe /SILENT %s\\uninst.log" % (folder, folder),
+            "InstallLocation": folder, "DisplayIcon": folder + "\\untwk.exe", "NoModify": "dword:00000001",
+            "NoRepair": "dword:00000001", "URLInfoAbout": "https://www.tarnwick.example/orvane/"}
         today = h.run("cmd", "/c", "date", "/t")[1].split()[-1]
         versions = items = 0
         for _, item, ide in chosen:

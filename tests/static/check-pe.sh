@@ -1,10 +1,11 @@
 #!/bin/sh
 # Static checks of the 32-bit deliverables: PE32 for i386, the right
 # subsystem, imports only from DLLs Windows always maps from the system
-# folder (KnownDLLs), a manifest, the version information, a size ceiling and
-# setup's resources at a page boundary of the file.
-# usage: check-pe.sh <objdump> <dist-dir> <source-dir>
-objdump="$1"; dist="$2"; src="$3"
+# folder (KnownDLLs), no SEH handlers, programs aware of Remote Desktop
+# servers, a manifest, the version information, a size ceiling, setup's
+# resources at a page boundary of the file, and a second reading by pefile.
+# usage: check-pe.sh <objdump> <dist-dir> <source-dir> [python3 with pefile]
+objdump="$1"; dist="$2"; src="$3"; python="${4:-python3}"
 pass=0; fail=0
 check() {  # check <description> <command...>
   desc="$1"; shift
@@ -27,6 +28,17 @@ for f in setup.exe untwk.exe qzlabout.dll; do
     *.exe) check "$f uses the Windows GUI subsystem" sh -c "'$objdump' -p '$p' | grep -q '^Subsystem.*(Windows GUI)'" ;;
     *.dll) check "$f is a DLL" sh -c "'$objdump' -p '$p' | grep -q '^Characteristics' && '$objdump' -p '$p' | grep -A12 '^Characteristics' | grep -q 'DLL'" ;;
   esac
+  # NO_SEH 0x0400; TERMINAL_SERVICE_AWARE 0x8000, which means nothing for a DLL.
+  flags=$("$objdump" -p "$p" | awk '$1 == "DllCharacteristics" { print $2 }'); flags=0x${flags:-0}
+  check "$f is marked as registering no SEH handler (DllCharacteristics $flags)" test $((flags & 0x400)) -ne 0
+  case "$f" in
+    *.exe) aware=0x8000; check "$f is marked Remote Desktop aware" test $((flags & 0x8000)) -ne 0 ;;
+    *.dll) aware=0; check "$f carries no Remote Desktop flag" test $((flags & 0x8000)) -eq 0 ;;
+  esac
+  faults=$("$python" "$(dirname "$0")/check_pe_reader.py" "$p" $((0x400 | aware)) $((0x8000 & ~aware)) 2>&1)
+  status=$?
+  check "pefile reads $f without warnings, with its checksum, aligned raw sizes and these flags${faults:+: $faults}" \
+    test "$status" -eq 0
   imports=$("$objdump" -p "$p" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
   check "$f imports something" test -n "$imports"
   for dll in $imports; do

@@ -60,22 +60,23 @@ std::wstring TextOf(HWND window)
     return OneLine(text);
 }
 
+BOOL CALLBACK AddDialog(HWND window, LPARAM param)
+{
+    auto& s = *reinterpret_cast<std::pair<DWORD, std::wstring>*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t cls[16] = {};
+    GetClassNameW(window, cls, 16);
+    if ((s.first == 0 || owner == s.first) && IsWindowVisible(window) && wcscmp(cls, L"#32770") == 0)
+        s.second += std::to_wstring(reinterpret_cast<INT_PTR>(window)) + L"\t" + TextOf(window) + L"\t" +
+                    TextOf(GetDlgItem(window, 0xFFFF)) + L"\t";
+    return TRUE;
+}
+
 std::wstring Dialogs(DWORD processId)
 {
     std::pair<DWORD, std::wstring> search(processId, L"");
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto& s = *reinterpret_cast<std::pair<DWORD, std::wstring>*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t cls[16] = {};
-            GetClassNameW(window, cls, 16);
-            if ((s.first == 0 || owner == s.first) && IsWindowVisible(window) && wcscmp(cls, L"#32770") == 0)
-                s.second += std::to_wstring(reinterpret_cast<INT_PTR>(window)) + L"\t" + TextOf(window) + L"\t" +
-                            TextOf(GetDlgItem(window, 0xFFFF)) + L"\t";
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EnumWindows(AddDialog, reinterpret_cast<LPARAM>(&search));
     return search.second;
 }
 

@@ -3,10 +3,9 @@
 #include "tests/unit/UnitTest.h"
 
 #include "aboutbox/AboutText.h"
+#include "aboutbox/Execute.h"
 #include "aboutbox/HotLabel.h"
 #include "catalogue/Catalogue.h"
-
-extern "C" void Execute(HWND owner);
 
 namespace {
 

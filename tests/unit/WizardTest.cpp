@@ -22,6 +22,12 @@ struct TProbePage : TPage {
 
 int Questions;  // that Cancel asked; each is answered No
 
+void CALLBACK AnswerNo(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (const HWND question = FindWindowW(L"#32770", L"Install"); question && ++Questions)
+        PostMessageW(question, WM_COMMAND, IDNO, 0);
+}
+
 }  // namespace
 
 TEST_CASE("the wizard frame moves between pages by the page protocol, and its check list box toggles enabled rows")
@@ -42,10 +48,7 @@ TEST_CASE("the wizard frame moves between pages by the page protocol, and its ch
     // Sends the commands, answering a question from a timer; the questions asked.
     const auto press = [&](std::initializer_list<WPARAM> ids) {
         Questions = 0;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
-            if (const HWND question = FindWindowW(L"#32770", L"Install"); question && ++Questions)
-                PostMessageW(question, WM_COMMAND, IDNO, 0);
-        });
+        const UINT_PTR timer = SetTimer(nullptr, 0, 10, AnswerNo);
         for (WPARAM id : ids)
             SendMessageW(dialog, WM_COMMAND, id, 0);
         KillTimer(nullptr, timer);
