@@ -25,7 +25,7 @@ from pathlib import Path
 
 SRC = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(SRC / "tools"))
-import gen_script  # noqa: E402  the product's one source of the script table and payload
+import gen_script  # noqa: E402  the product's script table, for the payload tree extract mode writes
 
 BUILD = Path(os.environ.get("QZ_BUILD_DIR", SRC / "build" / "test"))
 SHIPPED = Path(os.environ.get("QZ_SHIPPED_DIR", SRC / "dist"))
@@ -428,15 +428,15 @@ def remove_tree(path):
 # ---- Installations -------------------------------------------------------------------
 def payload_tree():
     """Folders and payload files of the script table, as extract mode writes
-    them below the current directory: {relative path: the payload's source
-    file in the repository (a built program for "@name"), None for a folder}."""
+    them below the current directory: {relative path: the payload's file as
+    the build generated it (a built program for "@name"), None for a folder}."""
     table, tree = gen_script.build_table(), {}
     for ident, text, code, *_ in table.rows:
         if ident & 0xFFFF == gen_script.OP["MkDir"] and text:
             tree[text] = None
         elif ident & 0xFFFF == gen_script.OP["Payload"]:
             source = table.payload[code]
-            tree[text] = next(SHIPPED.glob(source[1:] + ".*")) if source.startswith("@") else SRC / source
+            tree[text] = next(SHIPPED.glob(source[1:] + ".*")) if source.startswith("@") else BUILD / "generated" / source
     return tree
 
 
