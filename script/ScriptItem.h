@@ -24,5 +24,4 @@ static_assert(sizeof(TScriptItem) == 36, "nine 32-bit fields");
 
 inline const wchar_t* TextOrEmpty(const wchar_t* text) { return text ? text : L""; }
 
-constexpr int ScriptItemCount = 960;
 extern const TScriptItem ScriptItems[ScriptItemCount];

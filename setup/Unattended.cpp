@@ -22,7 +22,7 @@ struct TExtraItem {
     const wchar_t* Name;
     uint32_t ItemBit;
 };
-const TExtraItem ExtraItems[] = {{L"help", 0x80}, {L"delphi-demos", 0x100}, {L"cpp-demos", 0x200}};
+#include "setup/ExtraItems.inc"
 
 const wchar_t* const TextLogName = L"install.log";
 
@@ -102,7 +102,7 @@ std::wstring ChooseItems(const std::vector<std::wstring>& names)
             if (LowerCase(name) == item.Name)
                 bit = item.ItemBit;
         if (bit == 0)
-            return L"/ITEMS: unknown item \"" + name + L"\" (help, delphi-demos, cpp-demos)";
+            return L"/ITEMS: unknown item \"" + name + L"\" (" EXTRA_ITEM_NAMES L")";
         bits |= bit;
     }
     for (TCustomizeItem& row : CustomizeList)
