@@ -1,8 +1,8 @@
 // File operations: folders, payload files, copies, deletions, existence tests
 // and in-place edits of text files.
 #include "catalogue/Catalogue.h"
+#include "catalogue/KindDirs.h"
 #include "script/ScriptOps.h"
-#include "support/DirKinds.h"
 #include "support/Files.h"
 #include "support/Handles.h"
 #include "support/StringList.h"
@@ -80,7 +80,7 @@ bool TScriptOps::PayloadIsNewer(const TScriptItem& item, const std::wstring& tar
     if (!GetFileProductVersion(target, targetHigh, targetLow))
         return true;
 
-    const std::wstring temporary = CombinePath(GetKindDir(5), TextOrEmpty(item.Text));
+    const std::wstring temporary = CombinePath(TempDirectory(), TextOrEmpty(item.Text));
     if (ExtractPayload(item.Code, temporary) != 0)
         return true;
     uint32_t payloadHigh = 0, payloadLow = 0;

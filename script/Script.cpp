@@ -1,8 +1,8 @@
 #include "script/Script.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/KindDirs.h"
 #include "script/ScriptOps.h"
-#include "support/DirKinds.h"
 #include "support/Files.h"
 #include "support/SharedState.h"
 #include "support/Text.h"
@@ -260,7 +260,7 @@ int TScriptOps::IfFileExists(TScript& s)
 
 // ---- Shared by the handlers -------------------------------------------------
 
-bool TScriptOps::KindUsable(uint32_t kind) { return (kind != 2 && kind != 4) || CurrentIde() != nullptr; }
+bool TScriptOps::KindUsable(uint32_t kind) { return !KindNeedsProduct(kind) || CurrentIde() != nullptr; }
 
 bool TScriptOps::ItemPath(TScript& s, uint32_t kind, const wchar_t* text, std::wstring& path)
 {

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "catalogue/Catalogue.h"
-#include "support/DirKinds.h"
+#include "catalogue/KindDirs.h"
 #include "support/Files.h"
 #include "support/Handles.h"
 #include "support/Process.h"
@@ -54,7 +54,7 @@ bool IsPlainRelative(const std::wstring& text)
     return true;
 }
 
-// Kind 3 resolves against the installation directory named by the log; a
+// dkInstall resolves against the installation directory named by the log; a
 // log naming a drive root or a system folder there owns nothing in it.
 bool InstallDirUsable() { return !IsProtectedFolder(Shared.InstallDir); }
 
@@ -135,7 +135,7 @@ int UndoHelpConfigLine(const TUndoRecord& rec)
 
 int UndoFile(const TUndoRecord& rec)
 {
-    if (!IsPlainRelative(rec.Text) || (rec.Log.DirKind == 3 && !InstallDirUsable()))
+    if (!IsPlainRelative(rec.Text) || (rec.Log.DirKind == dkInstall && !InstallDirUsable()))
         return 0;
     const std::wstring path = KindPath(rec);
     if (!IsProtectedFolder(path))
@@ -146,7 +146,7 @@ int UndoFile(const TUndoRecord& rec)
 // The script creates folders in the installation directory only.
 int UndoFolder(const TUndoRecord& rec)
 {
-    if (rec.Log.DirKind != 3 || !IsPlainRelative(rec.Text) || !InstallDirUsable())
+    if (rec.Log.DirKind != dkInstall || !IsPlainRelative(rec.Text) || !InstallDirUsable())
         return 0;
     const std::wstring path = KindPath(rec);
     if (!IsProtectedFolder(path))

@@ -1,7 +1,6 @@
 #include "uninstall/SelfRemoval.h"
 
 #include "support/Handles.h"
-#include "support/DirKinds.h"
 #include "support/Files.h"
 
 std::wstring OwnProgramPath()
@@ -60,7 +59,7 @@ DWORD RemoveAfterExit(const std::wstring& file, const std::wstring& folder)
     // The hidden cmd.exe of the system folder outlives this process, so that
     // whoever waits on it sees it end only once the walk is over, and retries
     // for about half a minute: pause a second (ping), delete the file.
-    const std::wstring system = GetKindDir(6);
+    const std::wstring system = SystemDirectory();
     const std::wstring cmd = CombinePath(system, L"cmd.exe");
     const std::wstring ping = CombinePath(system, L"ping.exe");
     std::wstring commandLine = L"\"" + cmd + L"\" /d /q /v:off /s /c \"for /l %i in (1,1,30) do (\"" + ping +

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/DirKinds.h"
+#include "support/Files.h"
 #include "support/Handles.h"
 #include "support/SharedState.h"
 #include "support/Text.h"
@@ -153,7 +153,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     const std::wstring reasonFile = ReasonFilePath(path);
     // The log is read: the caller's directory, perhaps the installation
     // folder, is not kept in use during the walk.
-    SetCurrentDirectoryW(GetKindDir(5).c_str());
+    SetCurrentDirectoryW(TempDirectory().c_str());
 
     if (commandLine.Silent) {
         DeleteFileW(reasonFile.c_str());  // one from an earlier run would mislead

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/KindDirs.h"
 #include "script/Script.h"
 
 namespace {
@@ -104,9 +105,34 @@ TEST_CASE("IDE help files and path lists get a line or folder once, as a line or
     }
 }
 
+TEST_CASE("directory kinds name their folders at each call, the product's from the entry current then")
+{
+    TSandbox box;
+    Shared.InstallDir = box / L"inst";
+    TBorlandProduct& d7 = *IdeByIndex(9);
+    const std::wstring detected = d7.RootDir;
+    d7.RootDir = L"C:\\D7";
+    SetCurrentProduct(0, L"");
+    const std::pair<uint32_t, std::wstring> rows[] = {
+        {dkNone, L""}, {dkWindows, WindowsDirectory()}, {dkProductRoot, L""}, {dkInstall, box / L"inst"},
+        {dkProductHelp, L""}, {dkTemp, TempDirectory()}, {dkSystem, SystemDirectory()}, {7, L""}};
+    for (const auto& row : rows)
+        CHECK_MESSAGE(GetKindDir(row.first) == row.second, row.first);
+    CHECK_FALSE(TempDirectory().empty());
+    SetCurrentProduct(9, L"Delphi7");
+    CHECK(GetKindDir(dkProductRoot) == L"C:\\D7");
+    d7.RootDir = L"E:\\Delphi 7";  // detection after the product became current
+    CHECK(GetKindDir(dkProductRoot) == L"E:\\Delphi 7");
+    CHECK(GetKindDir(dkProductHelp) == L"E:\\Delphi 7\\Help\\");
+    d7.RootDir = L"";
+    CHECK(GetKindDir(dkProductHelp) == L"");  // not "\\Help\\" on the current drive
+    d7.RootDir = detected;
+    SetCurrentProduct(0, L"");
+}
+
 TEST_CASE("DeleteDirTree refuses protected folders and removes a directory link without entering it")
 {
-    const std::wstring windows = GetKindDir(1);
+    const std::wstring windows = WindowsDirectory();
     const std::pair<std::wstring, bool> rows[] = {
         {L"", true}, {L"Orvane", true}, {L"C:Orvane", true}, {L"C:\\", true}, {L"\\\\server\\share\\", true},
         {LowerCase(windows) + L"\\", true}, {windows + L"\\qz\\..", true}, {windows + L"\\Orvane", false},
