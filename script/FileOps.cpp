@@ -10,9 +10,6 @@
 
 namespace {
 
-// The folder part of a mask or path, up to and including its last "\".
-std::wstring FolderOf(const std::wstring& path) { return path.substr(0, LastCharPos(path, L'\\')); }
-
 // Opens an existing file for an in-place edit and reads it whole:
 // 0, -1 missing or not openable, -2 size unreadable or 2 GiB or more.
 int ReadForEdit(const std::wstring& path, TFileHandle& file, std::string& content)
@@ -175,8 +172,8 @@ int TScriptOps::CopyFiles(TScript& s)
     std::wstring mask, destination;
     if (!ItemPath(s, item.DirKind, item.Text, mask) || !ItemPath(s, item.DirKind2, item.Text3, destination))
         return errNoProduct;
-    const std::wstring sourceFolder = FolderOf(mask);
-    const std::wstring destinationFolder = FolderOf(destination);
+    const std::wstring sourceFolder = SplitPath(mask).Folder;
+    const std::wstring destinationFolder = SplitPath(destination).Folder;
 
     int result = 0;
     WIN32_FIND_DATAW found;
@@ -185,8 +182,8 @@ int TScriptOps::CopyFiles(TScript& s)
         do {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 continue;
-            if (!CopyFileW((sourceFolder + found.cFileName).c_str(), (destinationFolder + found.cFileName).c_str(),
-                           FALSE)) {
+            if (!CopyFileW(CombinePath(sourceFolder, found.cFileName).c_str(),
+                           CombinePath(destinationFolder, found.cFileName).c_str(), FALSE)) {
                 result = LastError();
                 break;
             }
@@ -203,13 +200,13 @@ int TScriptOps::DeleteFiles(TScript& s)
     std::wstring mask;
     if (!ItemPath(s, item.DirKind, item.Text, mask))
         return errNoProduct;
-    const std::wstring folder = FolderOf(mask);
+    const std::wstring folder = SplitPath(mask).Folder;
     WIN32_FIND_DATAW found;
     TFindHandle find(FindFirstFileW(mask.c_str(), &found));
     if (find) {
         do {
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-                DeleteFileOrLink(folder + found.cFileName);
+                DeleteFileOrLink(CombinePath(folder, found.cFileName));
         } while (FindNextFileW(find.Get(), &found));
     }
     Log(s) = L"Deleting files: " + mask + sfSuccess;

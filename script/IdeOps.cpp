@@ -18,23 +18,6 @@ constexpr DWORD CompileWaitMs = 45000;
 
 enum class TPathAppend { ReadFailed, Present, Added, WriteFailed };
 
-// Whole-entry test: "C:\X\Lib" is not present in "C:\X\Lib2".
-bool ListHasEntry(const std::wstring& list, const std::wstring& folder)
-{
-    const std::wstring lowerList = LowerCase(list);
-    const std::wstring lowerFolder = LowerCase(folder);
-    size_t begin = 0;
-    for (;;) {
-        const size_t end = lowerList.find(L';', begin);
-        const size_t length = (end == std::wstring::npos ? lowerList.size() : end) - begin;
-        if (length == lowerFolder.size() && lowerList.compare(begin, length, lowerFolder) == 0)
-            return true;
-        if (end == std::wstring::npos)
-            return false;
-        begin = end + 1;
-    }
-}
-
 // Appends folder to the path list in HKCU\key\name unless it is there.
 TPathAppend AppendToPathList(std::wstring& log, const std::wstring& key, const std::wstring& name,
                              const std::wstring& folder)
@@ -43,13 +26,10 @@ TPathAppend AppendToPathList(std::wstring& log, const std::wstring& key, const s
     if (!RegReadStr(HKEY_CURRENT_USER, key, name, list))
         return TPathAppend::ReadFailed;
     log += L"Adding search path: " + folder;
-    if (ListHasEntry(list, folder)) {
+    if (!AddListEntry(list, folder)) {
         log += sfAlready;
         return TPathAppend::Present;
     }
-    if (!list.empty() && list.back() != L';')
-        list += L';';
-    list += folder;
     if (!RegWriteStr(HKEY_CURRENT_USER, key, name, list))
         return TPathAppend::WriteFailed;
     return TPathAppend::Added;
@@ -149,8 +129,7 @@ int TScriptOps::RegisterPackage(TScript& s)
     Log(s) = L"Registering package: " + package + sfSuccess;
 
     const TPathValue library = LibrarySearchPath(*ide, PlatformOf(item.Options));
-    const int slash = LastCharPos(package, L'\\');
-    const std::wstring folder = slash > 0 ? package.substr(0, static_cast<size_t>(slash - 1)) : package;
+    const std::wstring folder = SplitPath(package).Folder;
     std::wstring line;
     const TPathAppend outcome = AppendToPathList(line, library.Key, library.Name, folder);
     if (outcome == TPathAppend::ReadFailed)
@@ -198,15 +177,12 @@ int TScriptOps::AddIdePath(TScript& s)
     const TBorlandProduct* ide = CurrentIde();
     if (!ide)
         return NoProduct(s);
-    const std::wstring full = std::wstring(ide->RegKey) + TextOrEmpty(item.Text);
-    const int split = LastCharPos(full, L'\\');
-    if (split <= 1)
+    const TPathParts value = SplitPath(std::wstring(ide->RegKey) + TextOrEmpty(item.Text));
+    if (value.Folder.empty())
         return 0;
-    const std::wstring key = full.substr(0, static_cast<size_t>(split - 1));
-    const std::wstring name = full.substr(static_cast<size_t>(split));
     const std::wstring folder = GetInstallSubDir(static_cast<uint8_t>(item.Code));
 
-    switch (AppendToPathList(Log(s), key, name, folder)) {
+    switch (AppendToPathList(Log(s), value.Folder, value.Name, folder)) {
     case TPathAppend::ReadFailed: return 0;  // an IDE without that value is left alone
     case TPathAppend::Present: return 0;
     case TPathAppend::WriteFailed: return -3;

@@ -66,6 +66,14 @@ std::wstring CombinePath(const std::wstring& base, const std::wstring& relative)
     return base + L"\\" + relative;
 }
 
+TPathParts SplitPath(const std::wstring& path)
+{
+    const size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos || slash == 0)
+        return {L"", path};
+    return {path.substr(0, path[slash - 1] == L':' ? slash + 1 : slash), path.substr(slash + 1)};
+}
+
 DWORD ForceDirectory(const std::wstring& path)
 {
     const bool unc = path.size() > 1 && IsSeparator(path[0]) && IsSeparator(path[1]);

@@ -17,6 +17,16 @@ std::wstring TempDirectory();
 // The one rule for joining paths.
 std::wstring CombinePath(const std::wstring& base, const std::wstring& relative);
 
+// The one rule for the folder of a path (or registry key path): the path cut
+// at its last "\", "C:\A\b.bpl" into "C:\A" and "b.bpl". A drive's root
+// keeps its "\" ("C:\b.bpl" gives "C:\"). A path without a "\" after its
+// first character has no folder: Folder is empty and Name the whole path.
+struct TPathParts {
+    std::wstring Folder;
+    std::wstring Name;
+};
+TPathParts SplitPath(const std::wstring& path);
+
 DWORD ForceDirectory(const std::wstring& path);  // Win32 error, 0 = success
 
 // DeleteDirTree result bits (0 = full success).

@@ -75,9 +75,9 @@ int UndoPackage(const TUndoRecord& rec)
         return 0;
     const std::wstring package = KindPath(rec);
     RegRemoveValue(HKEY_CURRENT_USER, std::wstring(ide->RegKey) + IdeKey::KnownPackages, package);
-    const int slash = LastCharPos(package, L'\\');
-    if (slash > 0)
-        RemoveLibraryEntry(*ide, package.substr(0, static_cast<size_t>(slash) - 1));
+    const std::wstring folder = SplitPath(package).Folder;
+    if (!folder.empty())
+        RemoveLibraryEntry(*ide, folder);
     return 0;
 }
 
@@ -95,12 +95,10 @@ int UndoIdePath(const TUndoRecord& rec)
     const TBorlandProduct* ide = CurrentIde();
     if (!ide)
         return 0;
-    const std::wstring full = ide->RegKey + rec.Text;
-    const int slash = LastCharPos(full, L'\\');
-    if (slash <= 0)
+    const TPathParts value = SplitPath(ide->RegKey + rec.Text);
+    if (value.Folder.empty())
         return 0;
-    RemoveListEntry(HKEY_CURRENT_USER, full.substr(0, static_cast<size_t>(slash) - 1),
-                    full.substr(static_cast<size_t>(slash)),
+    RemoveListEntry(HKEY_CURRENT_USER, value.Folder, value.Name,
                     GetInstallSubDir(static_cast<uint8_t>(rec.Log.Code & 0xFF)));
     return 0;
 }
@@ -246,8 +244,6 @@ std::wstring RecordText(const TLogRecord& record)
     return Utf8ToWide(reinterpret_cast<const char*>(record.Text), record.TextSize);
 }
 
-bool IsListSeparator(const std::wstring& text, size_t pos) { return pos >= text.size() || text[pos] == L';'; }
-
 // Holds the walk without servicing the dialog, so that each status text
 // stays long enough to be read.
 void Pause(DWORD ms)
@@ -264,20 +260,8 @@ bool RemoveListEntry(HKEY root, const std::wstring& key, const std::wstring& val
     if (entry.empty())
         return false;
     std::wstring value;
-    if (!RegReadStr(root, key, valueName, value))
+    if (!RegReadStr(root, key, valueName, value) || !RemoveListEntry(value, entry))
         return false;
-    const std::wstring lowValue = LowerCase(value);
-    const std::wstring lowEntry = LowerCase(entry);
-    size_t at = lowValue.find(lowEntry);
-    while (at != std::wstring::npos &&
-           !((at == 0 || lowValue[at - 1] == L';') && IsListSeparator(lowValue, at + lowEntry.size())))
-        at = lowValue.find(lowEntry, at + 1);
-    if (at == std::wstring::npos)
-        return false;
-    if (at + entry.size() < value.size())
-        value.erase(at, entry.size() + 1);  // the entry and its ";"
-    else
-        value.erase(at > 0 ? at - 1 : at);  // the last entry and the ";" before it
     return RegWriteStr(root, key, valueName, value);
 }
 

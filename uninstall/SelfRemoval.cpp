@@ -42,10 +42,9 @@ DWORD RemoveAfterExit(const std::wstring& file, const std::wstring& folder)
     // values again, so no escaping makes a path safe on its command line: it
     // gets the parent folder as its current directory and a plain ASCII name
     // there. A running image may be renamed (same volume), not deleted.
-    const size_t slash = folder.find_last_of(L'\\');
-    if (slash == std::wstring::npos || slash == 0)
+    const std::wstring parent = SplitPath(folder).Folder;
+    if (parent.empty())
         return ERROR_BAD_PATHNAME;
-    const std::wstring parent = folder.substr(0, folder[slash - 1] == L':' ? slash + 1 : slash);
     wchar_t name[32] = {};
     DWORD error = ERROR_ALREADY_EXISTS;
     for (UINT attempt = 0; attempt < 100 && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS); ++attempt) {

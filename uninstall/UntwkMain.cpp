@@ -13,7 +13,6 @@
 #include "support/Files.h"
 #include "support/Handles.h"
 #include "support/SharedState.h"
-#include "support/Text.h"
 #include "uninstall/Deinstall.h"
 #include "uninstall/SelfRemoval.h"
 #include "uninstall/UntwkCommandLine.h"
@@ -111,12 +110,6 @@ void ShowError(const std::wstring& text, const wchar_t* caption = ErrorCaption)
     MessageBoxW(nullptr, text.c_str(), caption, MB_OK | MB_ICONHAND);
 }
 
-std::wstring FolderOf(const std::wstring& path)
-{
-    const int slash = LastCharPos(path, L'\\');
-    return slash > 1 ? path.substr(0, static_cast<size_t>(slash - 1)) : L"";
-}
-
 bool SameFolder(const std::wstring& a, const std::wstring& b)
 {
     auto trimmed = [](std::wstring path) {
@@ -133,9 +126,9 @@ bool SameFolder(const std::wstring& a, const std::wstring& b)
 void RemoveSelfIfLast(const std::wstring& installDir, bool partial)
 {
     const std::wstring self = OwnProgramPath();
-    const std::wstring folder = FolderOf(self);
-    if (!partial && SameFolder(folder, installDir) && FolderHoldsOnly(folder, self.substr(folder.size() + 1)))
-        RemoveAfterExit(self, folder);
+    const TPathParts parts = SplitPath(self);
+    if (!partial && SameFolder(parts.Folder, installDir) && FolderHoldsOnly(parts.Folder, parts.Name))
+        RemoveAfterExit(self, parts.Folder);
 }
 
 }  // namespace

@@ -130,6 +130,44 @@ TEST_CASE("directory kinds name their folders at each call, the product's from t
     SetCurrentProduct(0, L"");
 }
 
+TEST_CASE("a path splits at its last backslash, and a ; list gains and loses whole entries only")
+{
+    const wchar_t* const splits[][3] = {
+        {L"C:\\A\\b.bpl", L"C:\\A", L"b.bpl"}, {L"C:\\b.bpl", L"C:\\", L"b.bpl"},
+        {L"\\\\?\\C:\\A", L"\\\\?\\C:\\", L"A"}, {L"Software\\X\\Y", L"Software\\X", L"Y"},
+        {L"A\\", L"A", L""}, {L"\\b.bpl", L"", L"\\b.bpl"}, {L"b.bpl", L"", L"b.bpl"}, {L"", L"", L""}};
+    for (const auto& row : splits) {
+        const TPathParts parts = SplitPath(row[0]);
+        CHECK_MESSAGE((parts.Folder == row[1] && parts.Name == row[2]), row[0]);
+    }
+
+    struct TListRow {
+        const wchar_t* List;
+        const wchar_t* Entry;
+        const wchar_t* Added;    // nullptr: present already
+        const wchar_t* Removed;  // nullptr: absent
+    };
+    const TListRow lists[] = {
+        {L"", L"C:\\X", L"C:\\X", nullptr},
+        {L"C:\\X\\Lib2;D", L"C:\\X\\Lib", L"C:\\X\\Lib2;D;C:\\X\\Lib", nullptr},
+        {L"D;", L"C:\\X", L"D;C:\\X", nullptr},
+        {L"c:\\x;D", L"C:\\X", nullptr, L"D"},
+        {L"D;C:\\X;E", L"C:\\X", nullptr, L"D;E"},
+        {L"D;C:\\X", L"c:\\x", nullptr, L"D"},
+        {L"C:\\X", L"C:\\X", nullptr, L""},
+        {L"AC:\\X;C:\\XB;C:\\X", L"C:\\X", nullptr, L"AC:\\X;C:\\XB"},
+        {L"D;C:\\A;B;E", L"C:\\A;B", nullptr, L"D;E"},  // a folder with a ";" in its name
+    };
+    for (const TListRow& row : lists) {
+        INFO(row.List);
+        std::wstring added = row.List, removed = row.List;
+        CHECK(AddListEntry(added, row.Entry) == (row.Added != nullptr));
+        CHECK(added == (row.Added ? row.Added : row.List));
+        CHECK(RemoveListEntry(removed, row.Entry) == (row.Removed != nullptr));
+        CHECK(removed == (row.Removed ? row.Removed : row.List));
+    }
+}
+
 TEST_CASE("DeleteDirTree refuses protected folders and removes a directory link without entering it")
 {
     const std::wstring windows = WindowsDirectory();
