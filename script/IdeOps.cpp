@@ -4,7 +4,6 @@
 #include "script/ScriptOps.h"
 #include "support/DirKinds.h"
 #include "support/Files.h"
-#include "support/Handles.h"
 #include "support/Process.h"
 #include "support/Registry.h"
 #include "support/SharedState.h"
@@ -62,26 +61,6 @@ TCompileCommand CompileCommand(const TBorlandProduct& ide, const TScriptItem& it
     return command;
 }
 
-// Starts the compiler hidden in the current directory and waits for it a
-// while: 0, or the system's reason when it cannot start. The process gets
-// default security: setup runs elevated, and an access list open to
-// everyone would let any program of the session take the compiler over.
-int RunCompiler(std::wstring commandLine)
-{
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &started))
-        return TScriptOps::LastError();
-    TProcessInfo process;
-    process.Take(started);
-    WaitForSingleObject(process.Process.Get(), CompileWaitMs);
-    return 0;
-}
-
 }  // namespace
 
 // Results: -1 empty mask, -2 a mask beyond the catalogue, -3 or -4 dcc or
@@ -107,7 +86,8 @@ int TScriptOps::CompilePackage(TScript& s)
                  L"...Fail";
         return ide->IsDelphi ? -3 : -4;
     }
-    if (const int error = RunCompiler(command.CommandLine))
+    // In the current directory, waited for a while.
+    if (const int error = static_cast<int>(StartHidden(L"", command.CommandLine, L"", CompileWaitMs)))
         return error;
     Log(s) = L"Compiling package: " + std::wstring(TextOrEmpty(item.Text)) + sfSuccess;
     return 0;

@@ -10,19 +10,28 @@ std::wstring QuotePath(const std::wstring& path)
     return L"\"" + path + L"\"";
 }
 
-DWORD RunAndWait(const std::wstring& program, const std::wstring& parameters)
+DWORD StartHidden(const std::wstring& application, std::wstring commandLine, const std::wstring& currentDirectory,
+                  DWORD waitMs)
 {
-    std::wstring commandLine = parameters.empty() ? program : program + L" " + parameters;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION raw = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &raw))
-        return GetLastError();
+    if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                        CREATE_NO_WINDOW, nullptr, currentDirectory.empty() ? nullptr : currentDirectory.c_str(),
+                        &startup, &raw)) {
+        const DWORD error = GetLastError();
+        return error != 0 ? error : ERROR_GEN_FAILURE;
+    }
     TProcessInfo process;
     process.Take(raw);
-    WaitForSingleObject(process.Process.Get(), INFINITE);
+    if (waitMs != 0)
+        WaitForSingleObject(process.Process.Get(), waitMs);
     return 0;
+}
+
+DWORD RunAndWait(const std::wstring& program, const std::wstring& parameters)
+{
+    return StartHidden(L"", parameters.empty() ? program : program + L" " + parameters, L"", INFINITE);
 }

@@ -2,6 +2,7 @@
 
 #include "support/Handles.h"
 #include "support/Files.h"
+#include "support/Process.h"
 
 std::wstring OwnProgramPath()
 {
@@ -61,21 +62,11 @@ DWORD RemoveAfterExit(const std::wstring& file, const std::wstring& folder)
     const std::wstring system = SystemDirectory();
     const std::wstring cmd = CombinePath(system, L"cmd.exe");
     const std::wstring ping = CombinePath(system, L"ping.exe");
-    std::wstring commandLine = L"\"" + cmd + L"\" /d /q /v:off /s /c \"for /l %i in (1,1,30) do (\"" + ping +
-                               L"\" -n 2 127.0.0.1 >nul & del /f /q " + name + L" >nul 2>&1 & if not exist " +
-                               name + L" exit)\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION raw = {};
-    if (!CreateProcessW(cmd.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        parent.c_str(), &startup, &raw)) {
-        error = GetLastError() ? GetLastError() : ERROR_GEN_FAILURE;
+    const std::wstring commandLine = L"\"" + cmd + L"\" /d /q /v:off /s /c \"for /l %i in (1,1,30) do (\"" +
+                                     ping + L"\" -n 2 127.0.0.1 >nul & del /f /q " + name +
+                                     L" >nul 2>&1 & if not exist " + name + L" exit)\"";
+    error = StartHidden(cmd, commandLine, parent, 0);
+    if (error)
         MoveFileExW(CombinePath(parent, name).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-        return error;
-    }
-    TProcessInfo process;
-    process.Take(raw);
-    return 0;
+    return error;
 }

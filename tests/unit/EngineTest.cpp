@@ -168,6 +168,15 @@ TEST_CASE("a path splits at its last backslash, and a ; list gains and loses who
     }
 }
 
+TEST_CASE("a hidden program starts in the folder it is given and is waited for; a missing one gives the reason")
+{
+    TSandbox box;
+    const std::wstring cmd = CombinePath(SystemDirectory(), L"cmd.exe");
+    REQUIRE(StartHidden(cmd, L"cmd /c cd > here.txt", box.Dir, INFINITE) == 0);
+    CHECK(ReadBytes(box / L"here.txt") == WideToAnsi(box.Dir) + "\r\n");
+    CHECK(StartHidden(L"", QuotePath(box / L"missing.exe"), L"", INFINITE) == ERROR_FILE_NOT_FOUND);
+}
+
 TEST_CASE("DeleteDirTree refuses protected folders and removes a directory link without entering it")
 {
     const std::wstring windows = WindowsDirectory();
