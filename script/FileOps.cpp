@@ -18,7 +18,7 @@ int ReadForEdit(const std::wstring& path, TFileHandle& file, std::string& conten
                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return -1;
-    return ReadWholeFile(file, content) ? 0 : -2;
+    return ReadWholeFile(file, content) == TFileRead::Read ? 0 : -2;
 }
 
 // "...Fail" with the system's reason, as the error note and the log show it.

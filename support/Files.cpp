@@ -195,19 +195,30 @@ bool DeleteFileOrLink(const std::wstring& path)
     return IsDirectoryLink(GetFileAttributesW(path.c_str())) && RemoveDirectoryW(path.c_str());
 }
 
-bool ReadWholeFile(const TFileHandle& file, std::string& content)
+TFileRead ReadWholeFile(const TFileHandle& file, std::string& content, uint64_t maxSize)
 {
     content.clear();
     LARGE_INTEGER size = {};
-    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart >= 0x80000000LL)
-        return false;
+    if (!file || !GetFileSizeEx(file.Get(), &size))
+        return TFileRead::Unreadable;
+    if (static_cast<uint64_t>(size.QuadPart) > maxSize)
+        return TFileRead::TooLarge;
     content.resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
     if (!content.empty() &&
         (!ReadFile(file.Get(), &content[0], static_cast<DWORD>(content.size()), &read, nullptr) ||
-         read != content.size()))
-        return false;
-    return true;
+         read != content.size())) {
+        content.clear();
+        return TFileRead::Unreadable;
+    }
+    return TFileRead::Read;
+}
+
+TFileRead ReadWholeFile(const std::wstring& path, std::string& content, uint64_t maxSize)
+{
+    const TFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return ReadWholeFile(file, content, maxSize);
 }
 
 bool GetFileProductVersion(const std::wstring& fileName, uint32_t& high, uint32_t& low)

@@ -50,9 +50,13 @@ bool DirectoryExists(const std::wstring& path);
 // DeleteFileW; a directory link of that name is removed with RemoveDirectoryW.
 bool DeleteFileOrLink(const std::wstring& path);
 
-// The whole content of an open file, read from its start; false when it
-// cannot be read or is 2 GiB or more.
-bool ReadWholeFile(const TFileHandle& file, std::string& content);
+// The one way to read a whole file: an open one from its start, or one
+// opened here for reading (Unreadable when it cannot be opened). A file
+// larger than maxSize bytes is TooLarge, and nothing of it is read.
+enum class TFileRead { Read, Unreadable, TooLarge };
+constexpr uint64_t MaxWholeFile = 0x7FFFFFFF;
+TFileRead ReadWholeFile(const TFileHandle& file, std::string& content, uint64_t maxSize = MaxWholeFile);
+TFileRead ReadWholeFile(const std::wstring& path, std::string& content, uint64_t maxSize = MaxWholeFile);
 
 bool GetFileProductVersion(const std::wstring& fileName, uint32_t& high, uint32_t& low);
 

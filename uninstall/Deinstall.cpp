@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <utility>
-
 #include "catalogue/Catalogue.h"
 #include "catalogue/KindDirs.h"
 #include "support/Files.h"
@@ -114,9 +112,7 @@ int UndoHelpConfigLine(const TUndoRecord& rec)
         return 0;
 
     std::string content;
-    if (!ReadWholeFile(TFileHandle(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                               FILE_ATTRIBUTE_NORMAL, nullptr)),
-                       content))
+    if (ReadWholeFile(file, content) != TFileRead::Read)
         return 0;
     const int p = SubTextPosA(LowerCaseA(content), LowerCaseA(line));
     if (p <= 0)
@@ -268,30 +264,23 @@ bool RemoveListEntry(HKEY root, const std::wstring& key, const std::wstring& val
 int TDeinstall::PrepareUninstFile(const std::wstring& fileName)
 {
     Buf.clear();
-    TFileHandle file(
-        CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return -2;
-    LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.Get(), &size))
-        return -2;
-    if (size.QuadPart <= 0)
-        return -3;
+    std::string content;
     // A real log is a few kilobytes; anything near this is not one.
-    if (size.QuadPart > 0x4000000)
+    switch (ReadWholeFile(fileName, content, 0x4000000)) {
+    case TFileRead::Unreadable: return -2;
+    case TFileRead::TooLarge: return -4;
+    case TFileRead::Read: break;
+    }
+    if (content.empty())
+        return -3;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(content.data());
+    if (!IsLogHeader(bytes, content.size()))
         return -4;
-    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-        read != bytes.size())
-        return -2;
-    if (!IsLogHeader(bytes.data(), bytes.size()))
-        return -4;
-    FUnInstFileVersion.assign(reinterpret_cast<const char*>(bytes.data()) + 5, 2);
+    FUnInstFileVersion.assign(content, 5, 2);
     // A broken chain is reported, never undone on a guess.
-    if (!ValidateLogRecords(bytes.data(), bytes.size()))
+    if (!ValidateLogRecords(bytes, content.size()))
         return -5;
-    Buf = std::move(bytes);
+    Buf.assign(bytes, bytes + content.size());
     return 0;
 }
 
