@@ -1,6 +1,19 @@
 #include "support/Process.h"
 
+#include <shellapi.h>
+
 #include "support/Handles.h"
+
+std::vector<std::wstring> ProcessParameters()
+{
+    int count = 0;
+    const TLocalMem owner(reinterpret_cast<HLOCAL>(CommandLineToArgvW(GetCommandLineW(), &count)));
+    const auto* args = static_cast<const LPWSTR*>(owner.Get());
+    std::vector<std::wstring> params;
+    for (int i = 0; args && i < count; ++i)
+        params.emplace_back(args[i]);
+    return params;
+}
 
 std::wstring QuotePath(const std::wstring& path)
 {

@@ -4,6 +4,11 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+// This process's command line as CommandLineToArgvW splits it, the
+// program's own name first; empty when it cannot be split.
+std::vector<std::wstring> ProcessParameters();
 
 // A path fit for a command line: quoted when it holds a blank.
 std::wstring QuotePath(const std::wstring& path);

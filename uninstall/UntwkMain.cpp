@@ -5,13 +5,12 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <string>
 #include <vector>
 
 #include "support/Files.h"
-#include "support/Handles.h"
+#include "support/Process.h"
 #include "support/SharedState.h"
 #include "uninstall/Deinstall.h"
 #include "uninstall/SelfRemoval.h"
@@ -94,17 +93,6 @@ private:
     HWND FDialog = nullptr;
 };
 
-std::vector<std::wstring> CommandLineParameters()
-{
-    int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    const TLocalMem owner(reinterpret_cast<HLOCAL>(argv));
-    std::vector<std::wstring> params;
-    for (int i = 1; argv && i < count; ++i)
-        params.emplace_back(argv[i]);
-    return params;
-}
-
 void ShowError(const std::wstring& text, const wchar_t* caption = ErrorCaption)
 {
     MessageBoxW(nullptr, text.c_str(), caption, MB_OK | MB_ICONHAND);
@@ -135,7 +123,10 @@ void RemoveSelfIfLast(const std::wstring& installDir, bool partial)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
-    const TUntwkCommandLine commandLine = ParseUntwkCommandLine(CommandLineParameters());
+    std::vector<std::wstring> params = ProcessParameters();
+    if (!params.empty())
+        params.erase(params.begin());  // the program's own name
+    const TUntwkCommandLine commandLine = ParseUntwkCommandLine(params);
     InitCommonControls();
     TDeinstall deinstall;
     deinstall.flPartialUninstall = commandLine.PartialUninstall;
