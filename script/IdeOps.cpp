@@ -36,13 +36,7 @@ TPathAppend AppendToPathList(std::wstring& log, const std::wstring& key, const s
 
 TPlatform PlatformOf(uint32_t options) { return (options & 2) ? TPlatform::Win64 : TPlatform::Win32; }
 
-std::wstring PackageDescription()
-{
-    std::wstring text = std::wstring(Product::Edition) + L" of " + Product::Name + L" v" + Product::Version;
-    if (!text.empty() && text[0] >= L'a' && text[0] <= L'z')
-        text[0] = static_cast<wchar_t>(text[0] - L'a' + L'A');
-    return text;
-}
+std::wstring PackageDescription() { return CapitalFirst(Product::EditionText()); }
 
 // The tool that compiles the item's project with the IDE's own compiler,
 // and its command line; every path quoted, as it may hold blanks.

@@ -32,6 +32,13 @@ std::wstring LowerCase(const std::wstring& text)
     return out;
 }
 
+std::wstring CapitalFirst(std::wstring text)
+{
+    if (!text.empty() && text[0] >= L'a' && text[0] <= L'z')
+        text[0] = static_cast<wchar_t>(text[0] - L'a' + L'A');
+    return text;
+}
+
 namespace {
 
 size_t FindListEntry(const std::wstring& list, const std::wstring& entry)

@@ -11,6 +11,7 @@ int SubTextPosA(const std::string& text, const std::string& pattern);
 int LastCharPos(const std::wstring& text, wchar_t ch);
 
 std::wstring LowerCase(const std::wstring& text);      // CharLowerW
+std::wstring CapitalFirst(std::wstring text);          // "a" to "z" first upper-cased, as a sentence starts
 
 // Whole entries of a ";" list such as a search path, compared without
 // letter case: "C:\X\Lib" is no entry of "C:\X\Lib2;D". Both report whether

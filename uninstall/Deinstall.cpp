@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr const wchar_t* WinHelpKey = L"Software\\Microsoft\\Windows\\Help";
 constexpr DWORD RecordPauseMs = 50;
 
 // One action record as the undo steps see it.

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/Product.h"
 #include "support/Files.h"
 #include "support/Process.h"
 #include "support/SharedState.h"
+#include "support/Text.h"
 #include "uninstall/Deinstall.h"
 #include "uninstall/SelfRemoval.h"
 #include "uninstall/UntwkCommandLine.h"
@@ -54,14 +56,12 @@ private:
         FDeinstall.SetDialogHandle(dialog);
         SetClassLongPtrW(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconW(FInstance, L"MAINICON")));
 
-        std::wstring type = FDeinstall.ProductType;
-        if (!type.empty() && type[0] >= L'a' && type[0] <= L'z')
-            type[0] = static_cast<wchar_t>(type[0] - L'a' + L'A');
-        const std::wstring nameAndVersion = FDeinstall.ProductName + L" v" + FDeinstall.ProductVersion;
-        FDeinstall.sProductText = type + L" of " + nameAndVersion;
+        FDeinstall.sProductText = CapitalFirst(
+            Product::EditionText(FDeinstall.ProductType, FDeinstall.ProductName, FDeinstall.ProductVersion));
         FDeinstall.sMainText =
             L"Uninstall will remove the \"" + FDeinstall.sProductText + L"\" from you computer.\r\n\r\n";
-        SetWindowTextW(dialog, (L"Uninstall for " + nameAndVersion).c_str());
+        const std::wstring title = L"Uninstall for " + FDeinstall.ProductName + L" v" + FDeinstall.ProductVersion;
+        SetWindowTextW(dialog, title.c_str());
         SetDlgItemTextW(dialog, idcDeinstMainText,
                         (FDeinstall.sMainText +
                          L"Click Start button to perform the uninstall. Click Cancel to exit the uninstall.")
