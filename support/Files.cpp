@@ -115,8 +115,10 @@ bool IsProtectedFolder(const std::wstring& path)
             return true;
     }
     const std::wstring folders[] = {
-        SystemFolder(GetWindowsDirectoryW),     SystemFolder(GetSystemDirectoryW),
-        SystemFolder(GetSystemWow64DirectoryW), SystemFolder(TempFolderCall),
+        WindowsDirectory(),
+        SystemDirectory(),
+        SystemFolder(GetSystemWow64DirectoryW),
+        TempDirectory(),
     };
     for (const std::wstring& folder : folders)
         if (!folder.empty() && ComparableFolder(folder) == full)
