@@ -101,8 +101,6 @@ void SetCurrentProduct(int index, const std::wstring& folder)
 {
     Shared.CurrentProduct = index;
     Shared.CurrentProductFolder = folder;
-    const TBorlandProduct* ide = IdeByIndex(index);
-    Shared.CurrentProductRoot = ide ? ide->RootDir : L"";
 }
 
 void DetectInstalledIdes()

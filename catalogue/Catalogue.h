@@ -52,8 +52,7 @@ TBorlandProduct* IdeByIndex(int index);
 TBorlandProduct* IdeByInternalId(uint32_t id);
 // The entry the last SelectProduct made current; nullptr when none.
 TBorlandProduct* CurrentIde();
-// Makes entry index (1-based, 0 = none) current with its product folder,
-// and publishes its RootDir to the directory kinds of the support library.
+// Makes entry index (1-based, 0 = none) current with its product folder.
 void SetCurrentProduct(int index, const std::wstring& folder);
 
 // Fills RootDir and Exists of every entry from the registry and disk.

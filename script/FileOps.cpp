@@ -1,17 +1,14 @@
 // File operations: folders, payload files, copies, deletions, existence tests
 // and in-place edits of text files.
 #include "catalogue/Catalogue.h"
+#include "catalogue/KindDirs.h"
 #include "script/ScriptOps.h"
-#include "support/DirKinds.h"
 #include "support/Files.h"
 #include "support/Handles.h"
 #include "support/StringList.h"
 #include "support/Text.h"
 
 namespace {
-
-// The folder part of a mask or path, up to and including its last "\".
-std::wstring FolderOf(const std::wstring& path) { return path.substr(0, LastCharPos(path, L'\\')); }
 
 // Opens an existing file for an in-place edit and reads it whole:
 // 0, -1 missing or not openable, -2 size unreadable or 2 GiB or more.
@@ -21,7 +18,7 @@ int ReadForEdit(const std::wstring& path, TFileHandle& file, std::string& conten
                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return -1;
-    return ReadWholeFile(file, content) ? 0 : -2;
+    return ReadWholeFile(file, content) == TFileRead::Read ? 0 : -2;
 }
 
 // "...Fail" with the system's reason, as the error note and the log show it.
@@ -80,7 +77,7 @@ bool TScriptOps::PayloadIsNewer(const TScriptItem& item, const std::wstring& tar
     if (!GetFileProductVersion(target, targetHigh, targetLow))
         return true;
 
-    const std::wstring temporary = CombinePath(GetKindDir(5), TextOrEmpty(item.Text));
+    const std::wstring temporary = CombinePath(TempDirectory(), TextOrEmpty(item.Text));
     if (ExtractPayload(item.Code, temporary) != 0)
         return true;
     uint32_t payloadHigh = 0, payloadLow = 0;
@@ -175,8 +172,8 @@ int TScriptOps::CopyFiles(TScript& s)
     std::wstring mask, destination;
     if (!ItemPath(s, item.DirKind, item.Text, mask) || !ItemPath(s, item.DirKind2, item.Text3, destination))
         return errNoProduct;
-    const std::wstring sourceFolder = FolderOf(mask);
-    const std::wstring destinationFolder = FolderOf(destination);
+    const std::wstring sourceFolder = SplitPath(mask).Folder;
+    const std::wstring destinationFolder = SplitPath(destination).Folder;
 
     int result = 0;
     WIN32_FIND_DATAW found;
@@ -185,8 +182,8 @@ int TScriptOps::CopyFiles(TScript& s)
         do {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 continue;
-            if (!CopyFileW((sourceFolder + found.cFileName).c_str(), (destinationFolder + found.cFileName).c_str(),
-                           FALSE)) {
+            if (!CopyFileW(CombinePath(sourceFolder, found.cFileName).c_str(),
+                           CombinePath(destinationFolder, found.cFileName).c_str(), FALSE)) {
                 result = LastError();
                 break;
             }
@@ -203,13 +200,13 @@ int TScriptOps::DeleteFiles(TScript& s)
     std::wstring mask;
     if (!ItemPath(s, item.DirKind, item.Text, mask))
         return errNoProduct;
-    const std::wstring folder = FolderOf(mask);
+    const std::wstring folder = SplitPath(mask).Folder;
     WIN32_FIND_DATAW found;
     TFindHandle find(FindFirstFileW(mask.c_str(), &found));
     if (find) {
         do {
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-                DeleteFileOrLink(folder + found.cFileName);
+                DeleteFileOrLink(CombinePath(folder, found.cFileName));
         } while (FindNextFileW(find.Get(), &found));
     }
     Log(s) = L"Deleting files: " + mask + sfSuccess;

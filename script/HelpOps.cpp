@@ -11,9 +11,7 @@
 
 namespace {
 
-const wchar_t* const WinHelpKey = L"Software\\Microsoft\\Windows\\Help";
 const wchar_t* const UninstallerName = L"untwk.exe";
-const wchar_t* const UninstallLogName = L"uninst.log";
 constexpr size_t MaxLogPath = 255;
 
 std::wstring UninstallKey() { return std::wstring(Product::UninstallRoot) + Product::UninstallKeyName; }
@@ -103,7 +101,7 @@ int TScriptOps::RegisterUninstaller(TScript& s)
     const std::wstring displayName =
         std::wstring(Product::Maker) + L" " + Product::Name + L" v" + Product::Version;
     const std::wstring uninstaller = CombinePath(Shared.InstallDir, UninstallerName);
-    const std::wstring log = QuotePath(CombinePath(Shared.InstallDir, UninstallLogName));
+    const std::wstring log = QuotePath(CombinePath(Shared.InstallDir, Product::UninstallLogName));
     const std::wstring command = QuotePath(uninstaller) + L" " + log;
     const std::wstring key = UninstallKey();
     const HKEY root = HKEY_LOCAL_MACHINE;

@@ -24,8 +24,6 @@ struct TExtraItem {
 };
 #include "setup/ExtraItems.inc"
 
-const wchar_t* const TextLogName = L"install.log";
-
 // Lines in install.log's encoding: UTF-16LE without byte-order mark, CR LF.
 bool WriteLines(const std::wstring& path, const std::vector<std::wstring>& lines, bool append)
 {
@@ -255,7 +253,7 @@ int Install(HINSTANCE instance, const TUnattendedOptions& options, std::vector<s
         notes.push_back(std::wstring(L"Cannot write the values of HKEY_LOCAL_MACHINE\\") + Product::RegKey);
 
     // Errors follow the items' own lines, so both logs tell the whole story.
-    const std::wstring log = CombinePath(Shared.InstallDir, TextLogName);
+    const std::wstring log = CombinePath(Shared.InstallDir, Product::InstallLogName);
     WriteLines(log, notes, true);
     if (!options.LogCopy.empty())
         CopyFileW(log.c_str(), options.LogCopy.c_str(), FALSE);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/KindDirs.h"
 #include "script/Script.h"
 
 namespace {
@@ -104,9 +105,81 @@ TEST_CASE("IDE help files and path lists get a line or folder once, as a line or
     }
 }
 
+TEST_CASE("directory kinds name their folders at each call, the product's from the entry current then")
+{
+    TSandbox box;
+    Shared.InstallDir = box / L"inst";
+    TBorlandProduct& d7 = *IdeByIndex(9);
+    const std::wstring detected = d7.RootDir;
+    d7.RootDir = L"C:\\D7";
+    SetCurrentProduct(0, L"");
+    const std::pair<uint32_t, std::wstring> rows[] = {
+        {dkNone, L""}, {dkWindows, WindowsDirectory()}, {dkProductRoot, L""}, {dkInstall, box / L"inst"},
+        {dkProductHelp, L""}, {dkTemp, TempDirectory()}, {dkSystem, SystemDirectory()}, {7, L""}};
+    for (const auto& row : rows)
+        CHECK_MESSAGE(GetKindDir(row.first) == row.second, row.first);
+    CHECK_FALSE(TempDirectory().empty());
+    SetCurrentProduct(9, L"Delphi7");
+    CHECK(GetKindDir(dkProductRoot) == L"C:\\D7");
+    d7.RootDir = L"E:\\Delphi 7";  // detection after the product became current
+    CHECK(GetKindDir(dkProductRoot) == L"E:\\Delphi 7");
+    CHECK(GetKindDir(dkProductHelp) == L"E:\\Delphi 7\\Help\\");
+    d7.RootDir = L"";
+    CHECK(GetKindDir(dkProductHelp) == L"");  // not "\\Help\\" on the current drive
+    d7.RootDir = detected;
+    SetCurrentProduct(0, L"");
+}
+
+TEST_CASE("a path splits at its last backslash, and a ; list gains and loses whole entries only")
+{
+    const wchar_t* const splits[][3] = {
+        {L"C:\\A\\b.bpl", L"C:\\A", L"b.bpl"}, {L"C:\\b.bpl", L"C:\\", L"b.bpl"},
+        {L"\\\\?\\C:\\A", L"\\\\?\\C:\\", L"A"}, {L"Software\\X\\Y", L"Software\\X", L"Y"},
+        {L"A\\", L"A", L""}, {L"\\b.bpl", L"", L"\\b.bpl"}, {L"b.bpl", L"", L"b.bpl"}, {L"", L"", L""}};
+    for (const auto& row : splits) {
+        const TPathParts parts = SplitPath(row[0]);
+        CHECK_MESSAGE((parts.Folder == row[1] && parts.Name == row[2]), row[0]);
+    }
+
+    struct TListRow {
+        const wchar_t* List;
+        const wchar_t* Entry;
+        const wchar_t* Added;    // nullptr: present already
+        const wchar_t* Removed;  // nullptr: absent
+    };
+    const TListRow lists[] = {
+        {L"", L"C:\\X", L"C:\\X", nullptr},
+        {L"C:\\X\\Lib2;D", L"C:\\X\\Lib", L"C:\\X\\Lib2;D;C:\\X\\Lib", nullptr},
+        {L"D;", L"C:\\X", L"D;C:\\X", nullptr},
+        {L"c:\\x;D", L"C:\\X", nullptr, L"D"},
+        {L"D;C:\\X;E", L"C:\\X", nullptr, L"D;E"},
+        {L"D;C:\\X", L"c:\\x", nullptr, L"D"},
+        {L"C:\\X", L"C:\\X", nullptr, L""},
+        {L"AC:\\X;C:\\XB;C:\\X", L"C:\\X", nullptr, L"AC:\\X;C:\\XB"},
+        {L"D;C:\\A;B;E", L"C:\\A;B", nullptr, L"D;E"},  // a folder with a ";" in its name
+    };
+    for (const TListRow& row : lists) {
+        INFO(row.List);
+        std::wstring added = row.List, removed = row.List;
+        CHECK(AddListEntry(added, row.Entry) == (row.Added != nullptr));
+        CHECK(added == (row.Added ? row.Added : row.List));
+        CHECK(RemoveListEntry(removed, row.Entry) == (row.Removed != nullptr));
+        CHECK(removed == (row.Removed ? row.Removed : row.List));
+    }
+}
+
+TEST_CASE("a hidden program starts in the folder it is given and is waited for; a missing one gives the reason")
+{
+    TSandbox box;
+    const std::wstring cmd = CombinePath(SystemDirectory(), L"cmd.exe");
+    REQUIRE(StartHidden(cmd, L"cmd /c cd > here.txt", box.Dir, INFINITE) == 0);
+    CHECK(ReadBytes(box / L"here.txt") == WideToAnsi(box.Dir) + "\r\n");
+    CHECK(StartHidden(L"", QuotePath(box / L"missing.exe"), L"", INFINITE) == ERROR_FILE_NOT_FOUND);
+}
+
 TEST_CASE("DeleteDirTree refuses protected folders and removes a directory link without entering it")
 {
-    const std::wstring windows = GetKindDir(1);
+    const std::wstring windows = WindowsDirectory();
     const std::pair<std::wstring, bool> rows[] = {
         {L"", true}, {L"Orvane", true}, {L"C:Orvane", true}, {L"C:\\", true}, {L"\\\\server\\share\\", true},
         {LowerCase(windows) + L"\\", true}, {windows + L"\\qz\\..", true}, {windows + L"\\Orvane", false},
