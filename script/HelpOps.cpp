@@ -149,7 +149,9 @@ int TScriptOps::UninstallPrevious(TScript& s)
         return 0;
 
     // The old copy goes as far as it can; its failures do not stop setup.
-    TDeinstall deinstall;
+    // The IDEs are as the selection detected them. A log that names no
+    // installation folder is undone against the destination.
+    TDeinstall deinstall(Shared.InstallDir);
     if (deinstall.PrepareUninstFile(logPath) == 0 && deinstall.PrepareDeinstall() == 0)
         deinstall.DoDeinstall();
     Log(s) += sfSuccess;

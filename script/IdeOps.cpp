@@ -204,7 +204,7 @@ int TScriptOps::AddIdePath(TScript& s)
         return 0;
     const std::wstring key = full.substr(0, static_cast<size_t>(split - 1));
     const std::wstring name = full.substr(static_cast<size_t>(split));
-    const std::wstring folder = GetInstallSubDir(static_cast<uint8_t>(item.Code));
+    const std::wstring folder = GetInstallSubDir(static_cast<uint8_t>(item.Code), Shared.InstallDir);
 
     switch (AppendToPathList(Log(s), key, name, folder)) {
     case TPathAppend::ReadFailed: return 0;  // an IDE without that value is left alone

@@ -35,11 +35,7 @@ TScript::~TScript() { Stop(); }
 
 int TScript::Start()
 {
-    // The deinstaller replaces the installation directory with the one in
-    // the old log.
-    const std::wstring installDir = Shared.InstallDir;
     TScriptOps::UninstallPrevious(*this);
-    Shared.InstallDir = installDir;
 
     if (FLogEnable)
         OpenTextLog();

@@ -8,6 +8,7 @@
 // 3 installation directory, 4 current product's RootDir + "\Help\",
 // 5 temporary folder, 6 system folder, anything else none.
 std::wstring GetKindDir(uint32_t kind);
-// Install-relative folder kinds (low seven bits): 0 installation directory,
-// 1 its "Source", 2 current product folder, 3 + "\Win32", 4 + "\Win64".
-std::wstring GetInstallSubDir(uint8_t kind);
+// Install-relative folder kinds (low seven bits) below installDir: 0 the
+// folder itself, 1 its "Source", 2 current product folder, 3 + "\Win32",
+// 4 + "\Win64".
+std::wstring GetInstallSubDir(uint8_t kind, const std::wstring& installDir);
