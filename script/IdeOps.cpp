@@ -108,7 +108,7 @@ int RunCompiler(std::wstring commandLine)
 // make missing, or the system's reason when the compiler cannot start. -5 to
 // -7, a security descriptor that could not be made, no longer occur: the
 // compiler starts with default security.
-int TScriptOps::CompilePackage(TScript& s)
+int TScriptOps::CompilePackage(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
     uint32_t mask = item.Code;
@@ -133,15 +133,13 @@ int TScriptOps::CompilePackage(TScript& s)
     return 0;
 }
 
-int TScriptOps::RegisterPackage(TScript& s)
+int TScriptOps::RegisterPackage(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
     const TBorlandProduct* ide = CurrentIde();
     if (!ide)
         return NoProduct(s);
-    std::wstring package;
-    if (!ItemPath(s, item.DirKind, item.Text, package))
-        return errNoProduct;
+    const std::wstring& package = s.Path;
 
     if (!RegWriteStr(HKEY_CURRENT_USER, std::wstring(ide->RegKey) + IdeKey::KnownPackages, package,
                      PackageDescription()))
@@ -167,15 +165,13 @@ int TScriptOps::RegisterPackage(TScript& s)
     return 0;
 }
 
-int TScriptOps::AddLibraryPath(TScript& s)
+int TScriptOps::AddLibraryPath(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
     const TBorlandProduct* ide = CurrentIde();
     if (!ide)
         return NoProduct(s);
-    std::wstring folder;
-    if (!ItemPath(s, item.DirKind, item.Text, folder))
-        return errNoProduct;
+    const std::wstring& folder = s.Path;
 
     const std::wstring suffix = TextOrEmpty(item.Text2);
     const std::wstring valueName = TextOrEmpty(item.Text3);
@@ -192,7 +188,7 @@ int TScriptOps::AddLibraryPath(TScript& s)
     return 0;
 }
 
-int TScriptOps::AddIdePath(TScript& s)
+int TScriptOps::AddIdePath(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
     const TBorlandProduct* ide = CurrentIde();

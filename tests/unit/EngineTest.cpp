@@ -1,6 +1,6 @@
-// Script operations with rules of their own, run through TScript on small
-// tables as the progress page runs them, and the support library's guards
-// against removing what an installation does not own.
+// Script operations with rules of their own, run through TScript::Run on
+// small tables as the progress page runs them, and the support library's
+// guards against removing what an installation does not own.
 #include "tests/unit/UnitTest.h"
 
 #include <cstring>
@@ -10,15 +10,29 @@
 
 namespace {
 
-// Starts an engine on the items and performs each: every item's result and log text.
-std::vector<std::pair<int, std::wstring>> Run(const std::vector<TScriptItem>& items)
+// What a run shows: the observer's calls and the items' lines of install.log.
+struct TWalk : TScriptObserver {
+    std::vector<std::wstring> Statuses, Failures, Lines;
+    int Steps = 0;
+    void ItemStarting(const std::wstring& status) override { Statuses.push_back(status); }
+    void ItemFailed(const std::wstring& message) override { Failures.push_back(message); }
+    void ItemFinished(int progressStep) override { Steps += progressStep; }
+};
+
+// Runs the items as the progress page does, into Shared.InstallDir.
+TWalk Run(const std::vector<TScriptItem>& items)
 {
-    std::vector<std::pair<int, std::wstring>> steps;
-    TScript script(items.data(), static_cast<int>(items.size()));
-    script.Start();
-    for (; script.Current() < script.Count(); script.SetCurrent(script.Current() + 1))
-        steps.emplace_back(script.ItemDoScript(), script.LogString());
-    return steps;
+    TWalk walk;
+    TScript(items.data(), static_cast<int>(items.size())).Run(walk);
+    const std::string bytes = ReadBytes(CombinePath(Shared.InstallDir, L"install.log"));
+    std::wstring text(bytes.size() / 2, L' ');
+    std::memcpy(&text[0], bytes.data(), text.size() * 2);
+    for (size_t begin = 0, end; (end = text.find(L"\r\n", begin)) != std::wstring::npos; begin = end + 2)
+        walk.Lines.push_back(text.substr(begin, end - begin));
+    // After the start line, RootPath and the products.
+    REQUIRE(walk.Lines.size() >= 3);
+    walk.Lines.erase(walk.Lines.begin(), walk.Lines.begin() + 3);
+    return walk;
 }
 
 }  // namespace
@@ -46,12 +60,14 @@ TEST_CASE("CopyPayloadIfNewer replaces a file only by a higher product version")
         REQUIRE((row.Kind == 0 || WriteBytes(CombinePath(Shared.InstallDir, row.File), target)));
         items.push_back({opCopyPayloadIfNewer, row.File, 1, 3});
     }
-    const auto steps = Run(items);
+    const TWalk walk = Run(items);
+    CHECK(walk.Failures.empty());
+    REQUIRE(walk.Lines.size() == items.size());
     for (size_t i = 0; i < items.size(); ++i) {
         INFO(rows[i].Name);
         const std::wstring target = CombinePath(Shared.InstallDir, rows[i].File);
-        CHECK(steps[i].second == L"Copying file: " + target + (rows[i].Replaced ? L"...Success" : L"...Already"));
-        CHECK((steps[i].first == 0 && (ReadBytes(target) == payload) == rows[i].Replaced));
+        CHECK(walk.Lines[i] == L"Copying file: " + target + (rows[i].Replaced ? L"...Success" : L"...Already"));
+        CHECK((ReadBytes(target) == payload) == rows[i].Replaced);
         CHECK_FALSE(PathExists(box / rows[i].File));  // the payload's copy for the version test is gone
     }
 }
@@ -71,12 +87,14 @@ TEST_CASE("IDE help files and path lists get a line or folder once, as a line or
         items.push_back({opAppendToHelpConfig, L"\r\n:Link q", slot});
         items.push_back({opAppendToHelpConfig, L"\r\n:LINK Q", slot});
     }
-    auto steps = Run(items);
+    TWalk walk = Run(items);
+    CHECK(walk.Failures.empty());
+    REQUIRE(walk.Lines.size() == 6);
     for (uint32_t slot = 1; slot <= 3; ++slot) {
         INFO(files[slot - 1][0]);
         CHECK(ReadBytes(box / d7.HelpStr[slot - 1]) == files[slot - 1][2]);
-        CHECK(steps[2 * slot - 1].second == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Success");
-        CHECK(steps[2 * slot].second == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Already");
+        CHECK(walk.Lines[2 * slot - 2] == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Success");
+        CHECK(walk.Lines[2 * slot - 1] == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Already");
     }
 
     const std::wstring key = std::wstring(IdeByIndex(16)->RegKey) + L"\\P";
@@ -90,18 +108,47 @@ TEST_CASE("IDE help files and path lists get a line or folder once, as a line or
         {"AddIdePath on a missing value", {opAddIdePath, L"\\P\\E", 1}, L"E", nullptr, nullptr, nullptr},
     };
     items = {{opSelectProduct, L"RADStudio9", 16}};
+    std::vector<std::wstring> lines;  // a row without a log text writes no line
     for (const TRow& row : rows) {
         if (row.Before)
             REQUIRE(RegWriteStr(HKEY_CURRENT_USER, key, row.Value, row.Before));
         items.push_back(row.Item);
+        if (row.Log)
+            lines.push_back(L"Adding search path: " + std::wstring(row.Log));
     }
-    steps = Run(items);
-    for (size_t i = 0; i + 1 < items.size(); ++i) {
-        INFO(rows[i].Name);
-        CHECK(steps[i + 1].first == 0);
-        CHECK(steps[i + 1].second == (rows[i].Log ? L"Adding search path: " + std::wstring(rows[i].Log) : L""));
-        CHECK(RegText(HKEY_CURRENT_USER, key, rows[i].Value) == (rows[i].After ? rows[i].After : L"<missing>"));
+    walk = Run(items);
+    CHECK(walk.Failures.empty());
+    CHECK(walk.Lines == lines);
+    for (const TRow& row : rows) {
+        INFO(row.Name);
+        CHECK(RegText(HKEY_CURRENT_USER, key, row.Value) == (row.After ? row.After : L"<missing>"));
     }
+}
+
+TEST_CASE("Run shows each item's status until an item with its own, and reports a failure with its log text")
+{
+    TSandbox box;
+    Shared.InstallDir = box / L"inst";
+    const std::vector<TScriptItem> items = {
+        {opCreateFolder, L"d", 0, 3}, {opCopyPayloadIfMissing, L"g", 1, 2}, {opSelectProduct, L"D", 1},
+        {opCopyPayloadFile, L"f", 1, 3}, {opCopyPayloadIfMissing, L"f", 1, 3}, {opCompilePackage, L"p"}};
+    const TWalk walk = Run(items);
+    const std::vector<std::wstring> statuses = {L"Creating directory", L"Creating directory", L"Creating directory",
+                                                L"Copying file", L"Copying file", L"Compiling package"};
+    CHECK(walk.Statuses == statuses);
+    CHECK(walk.Steps == 6);
+    // Kind 2 needs a current version; an empty mask compiles nothing.
+    const std::vector<std::wstring> failures = {
+        L"Error in ScriptItem=1, ErrorCode=fffffff8h ScriptItemId=8010 with text\r\n"
+        L"No IDE version selected for: g...Fail",
+        L"Error in ScriptItem=5, ErrorCode=ffffffffh ScriptItemId=6 with text\r\n"};
+    CHECK(walk.Failures == failures);
+    const std::wstring folder = CombinePath(Shared.InstallDir, L"d"), file = CombinePath(Shared.InstallDir, L"f");
+    const std::vector<std::wstring> lines = {L"Creating directory: " + folder + L"...Success",
+                                             L"No IDE version selected for: g...Fail",
+                                             L"Copying file: " + file + L"...Success",
+                                             L"Copying file: " + file + L"...Already"};
+    CHECK(walk.Lines == lines);
 }
 
 TEST_CASE("DeleteDirTree refuses protected folders and removes a directory link without entering it")
