@@ -4,13 +4,7 @@
 #include "support/Handles.h"
 #include "support/Registry.h"
 
-
-const wchar_t* const IdeLabels[IdeLabelCount] = {
-    L"Delphi3",   L"Delphi4",       L"Delphi5",       L"CBuilder3", L"CBuilder4", L"CBuilder5", L"Delphi6",
-    L"CBuilder6", L"Delphi7",       L"Delphi2005",    L"BDS2006",   L"Delphi2007", L"RADStudio2009",
-    L"RADStudio2010", L"XE",        L"XE2",           L"XE3",       L"XE4",       L"XE5",       L"XE6",
-    L"XE7",       L"XE8",           L"XE10",          L"XE10.1",    L"XE10.2",    L"XE10.3",    L"XE10.4",
-    L"RADStudio11"};
+#include "aboutbox/IdeLabels.inc"
 
 TProductValues ReadProductValues(HKEY root, const wchar_t* subKey)
 {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "catalogue/ProductCounts.h"
+
 // What the product key holds; a flag is false when its value is missing or
 // has the wrong type.
 struct TProductValues {
@@ -23,8 +25,8 @@ struct TProductValues {
 // Reads the product key below root (HKLM for the installed product).
 TProductValues ReadProductValues(HKEY root, const wchar_t* subKey);
 
-// Label of IDE bit n (0..27) of InstallVersions.
-constexpr int IdeLabelCount = 28;
+// Label of IDE bit n (0..IdeCount - 1) of InstallVersions.
+constexpr int IdeLabelCount = IdeCount;
 extern const wchar_t* const IdeLabels[IdeLabelCount];
 
 // The text of the about box's item 2, lines ending in CR LF except the

@@ -88,7 +88,8 @@ row() {
 
 # ---- Sizes ------------------------------------------------------------------------
 size() { stat -c %s "$1"; }
-payload=$(awk -v root="$src" '/^[0-9]+ [^@]/ { print root "/" $2 }' "$src/resources/payload.lst" |
+generated="$build/$(cpu "${archs%% *}")/generated"
+payload=$(awk -v root="$generated" '/^[0-9]+ [^@]/ { print root "/" $2 }' "$generated/resources/payload.lst" |
           xargs stat -c %s | awk '{ s += $1 } END { print s }')
 for a in $archs; do
   d="$build/dist$a"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalogue/Product.h"
+#include "catalogue/ProductCounts.h"
 
 // Sub-keys appended to an IDE's RegKey.
 namespace IdeKey {
@@ -30,7 +31,6 @@ struct TBorlandProduct {
     bool Is32and64;           // separate Win32 and Win64 branches and folders
 };
 
-constexpr int IdeCount = 28;
 extern TBorlandProduct IdeCatalogue[IdeCount];  // entry k lives at [k - 1]
 
 // Where an IDE version keeps a ";"-separated path list: key below
@@ -46,14 +46,13 @@ TPathValue LibrarySearchPath(const TBorlandProduct& ide, TPlatform platform);
 // Versions that re-read their environment options only when told to.
 bool NeedsOptionsUpdate(const TBorlandProduct& ide);
 
-// 1-based look-up; nullptr outside 1..28.
+// 1-based look-up; nullptr outside 1..IdeCount.
 TBorlandProduct* IdeByIndex(int index);
 // First entry whose InternalId equals id; nullptr when none (also for 0).
 TBorlandProduct* IdeByInternalId(uint32_t id);
 // The entry the last SelectProduct made current; nullptr when none.
 TBorlandProduct* CurrentIde();
-// Makes entry index (1-based, 0 = none) current with its product folder,
-// and publishes its RootDir to the directory kinds of the support library.
+// Makes entry index (1-based, 0 = none) current with its product folder.
 void SetCurrentProduct(int index, const std::wstring& folder);
 
 // Fills RootDir and Exists of every entry from the registry and disk.
@@ -66,7 +65,6 @@ struct TCustomizeItem {
     bool Checked;         // filled by the selection page
     uint32_t IdeMask;     // InternalId of the IDE the row stands for, 0 = none
 };
-constexpr int CustomizeCount = 30;
 extern TCustomizeItem CustomizeList[CustomizeCount];
 
 // Options of the Customize dialog (either pointer may be null).
@@ -82,7 +80,6 @@ struct TPackageTarget {
     const wchar_t* Name;  // file name or relative path
     uint32_t DirKind;     // directory kind of Name
 };
-constexpr int PackageTargetCount = 28;
 extern const TPackageTarget PackageTargets[PackageTargetCount];
 
 // The IDE program of an entry: delphi32.exe (Delphi 3 to 7), bcb.exe

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "catalogue/Catalogue.h"
+#include "support/Files.h"
 #include "support/Registry.h"
 #include "support/SharedState.h"
 
@@ -93,9 +94,9 @@ std::wstring ProposeDirectory(const std::wstring& previousRootDir)
         parent = ide.RootDir;
         if (!parent.empty() && parent.back() == L'\\')
             parent.pop_back();
-        const size_t cut = parent.rfind(L'\\');
-        if (cut != std::wstring::npos)
-            parent.resize(cut);
+        // A RootDir without any "\", a drive such as "D:", stands for itself.
+        if (parent.find(L'\\') != std::wstring::npos)
+            parent = SplitPath(parent).Folder;
         break;
     }
     if (!previousRootDir.empty())

@@ -3,6 +3,8 @@
 // catalogue and its run-time state.
 #pragma once
 
+#include <string>
+
 namespace Product {
 constexpr const wchar_t* Maker = L"Tarnwick";
 constexpr const wchar_t* Name = L"Orvane library";
@@ -16,6 +18,18 @@ constexpr const wchar_t* UninstallKeyName = L"qzlLib";
 constexpr const wchar_t* UninstallRoot = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr const wchar_t* MakerUrl = L"https://www.tarnwick.example/";
 constexpr const wchar_t* ProductUrl = L"https://www.tarnwick.example/orvane/";
+
+// The logs an installation writes into its folder.
+constexpr const wchar_t* InstallLogName = L"install.log";
+constexpr const wchar_t* UninstallLogName = L"uninst.log";
+
+// How texts name an edition of the product: "trial version of Orvane
+// library v4.07"; untwk names the one its log records.
+inline std::wstring EditionText(const std::wstring& edition = Edition, const std::wstring& name = Name,
+                                const std::wstring& version = Version)
+{
+    return edition + L" of " + name + L" v" + version;
+}
 
 // Values of the product key.
 constexpr const wchar_t* ValRootDir = L"RootDir";

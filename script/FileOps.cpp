@@ -1,16 +1,12 @@
 // File operations: folders, payload files, copies, deletions, existence tests
 // and in-place edits of text files.
 #include "script/ScriptOps.h"
-#include "support/DirKinds.h"
 #include "support/Files.h"
 #include "support/Handles.h"
 #include "support/StringList.h"
 #include "support/Text.h"
 
 namespace {
-
-// The folder part of a mask or path, up to and including its last "\".
-std::wstring FolderOf(const std::wstring& path) { return path.substr(0, LastCharPos(path, L'\\')); }
 
 // "...Fail" with the system's reason, as the error note and the log show it.
 std::wstring FailWith(DWORD error) { return std::wstring(sfFail) + L". " + SysErrorMessage(error); }
@@ -23,7 +19,7 @@ int TScriptOps::ReadForEdit(const std::wstring& path, TFileHandle& file, std::st
                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return -1;
-    return ReadWholeFile(file, content) ? 0 : -2;
+    return ReadWholeFile(file, content) == TFileRead::Read ? 0 : -2;
 }
 
 void TScriptOps::WriteAt(const TFileHandle& file, LONGLONG offset, const std::string& bytes)
@@ -72,7 +68,7 @@ bool TScriptOps::PayloadIsNewer(const TScriptItem& item, const std::wstring& tar
     if (!GetFileProductVersion(target, targetHigh, targetLow))
         return true;
 
-    const std::wstring temporary = CombinePath(GetKindDir(5), TextOrEmpty(item.Text));
+    const std::wstring temporary = CombinePath(TempDirectory(), TextOrEmpty(item.Text));
     if (ExtractPayload(item.Code, temporary) != 0)
         return true;
     uint32_t payloadHigh = 0, payloadLow = 0;
@@ -152,8 +148,8 @@ int TScriptOps::CopyFiles(TOpCall& s)
     std::wstring destination;
     if (!ItemPath(s, item.DirKind2, item.Text3, destination))
         return errNoProduct;
-    const std::wstring sourceFolder = FolderOf(mask);
-    const std::wstring destinationFolder = FolderOf(destination);
+    const std::wstring sourceFolder = SplitPath(mask).Folder;
+    const std::wstring destinationFolder = SplitPath(destination).Folder;
 
     int result = 0;
     WIN32_FIND_DATAW found;
@@ -162,8 +158,8 @@ int TScriptOps::CopyFiles(TOpCall& s)
         do {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 continue;
-            if (!CopyFileW((sourceFolder + found.cFileName).c_str(), (destinationFolder + found.cFileName).c_str(),
-                           FALSE)) {
+            if (!CopyFileW(CombinePath(sourceFolder, found.cFileName).c_str(),
+                           CombinePath(destinationFolder, found.cFileName).c_str(), FALSE)) {
                 result = LastError();
                 break;
             }
@@ -177,13 +173,13 @@ int TScriptOps::CopyFiles(TOpCall& s)
 int TScriptOps::DeleteFiles(TOpCall& s)
 {
     const std::wstring& mask = s.Path;
-    const std::wstring folder = FolderOf(mask);
+    const std::wstring folder = SplitPath(mask).Folder;
     WIN32_FIND_DATAW found;
     TFindHandle find(FindFirstFileW(mask.c_str(), &found));
     if (find) {
         do {
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-                DeleteFileOrLink(folder + found.cFileName);
+                DeleteFileOrLink(CombinePath(folder, found.cFileName));
         } while (FindNextFileW(find.Get(), &found));
     }
     Log(s) = L"Deleting files: " + mask + sfSuccess;

@@ -2,8 +2,8 @@
 // Windows uninstall entry, the product key, and the removal of a previously
 // installed version.
 #include "catalogue/Catalogue.h"
+#include "catalogue/KindDirs.h"
 #include "script/ScriptOps.h"
-#include "support/DirKinds.h"
 #include "support/Files.h"
 #include "support/Handles.h"
 #include "support/Process.h"
@@ -14,9 +14,7 @@
 
 namespace {
 
-const wchar_t* const WinHelpKey = L"Software\\Microsoft\\Windows\\Help";
 const wchar_t* const UninstallerName = L"untwk.exe";
-const wchar_t* const UninstallLogName = L"uninst.log";
 constexpr size_t MaxLogPath = 255;
 
 std::wstring UninstallKey() { return std::wstring(Product::UninstallRoot) + Product::UninstallKeyName; }
@@ -135,7 +133,7 @@ int TScriptOps::RegisterUninstaller(TOpCall& s)
     const std::wstring displayName =
         std::wstring(Product::Maker) + L" " + Product::Name + L" v" + Product::Version;
     const std::wstring uninstaller = CombinePath(Shared.InstallDir, UninstallerName);
-    const std::wstring log = QuotePath(CombinePath(Shared.InstallDir, UninstallLogName));
+    const std::wstring log = QuotePath(CombinePath(Shared.InstallDir, Product::UninstallLogName));
     const std::wstring command = QuotePath(uninstaller) + L" " + log;
     const std::wstring key = UninstallKey();
     const HKEY root = HKEY_LOCAL_MACHINE;

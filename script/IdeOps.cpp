@@ -4,7 +4,6 @@
 #include "script/ScriptOps.h"
 #include "support/DirKinds.h"
 #include "support/Files.h"
-#include "support/Handles.h"
 #include "support/Process.h"
 #include "support/Registry.h"
 #include "support/SharedState.h"
@@ -18,23 +17,6 @@ constexpr DWORD CompileWaitMs = 45000;
 
 enum class TPathAppend { ReadFailed, Present, Added, WriteFailed };
 
-// Whole-entry test: "C:\X\Lib" is not present in "C:\X\Lib2".
-bool ListHasEntry(const std::wstring& list, const std::wstring& folder)
-{
-    const std::wstring lowerList = LowerCase(list);
-    const std::wstring lowerFolder = LowerCase(folder);
-    size_t begin = 0;
-    for (;;) {
-        const size_t end = lowerList.find(L';', begin);
-        const size_t length = (end == std::wstring::npos ? lowerList.size() : end) - begin;
-        if (length == lowerFolder.size() && lowerList.compare(begin, length, lowerFolder) == 0)
-            return true;
-        if (end == std::wstring::npos)
-            return false;
-        begin = end + 1;
-    }
-}
-
 // Appends folder to the path list in HKCU\key\name unless it is there.
 TPathAppend AppendToPathList(std::wstring& log, const std::wstring& key, const std::wstring& name,
                              const std::wstring& folder)
@@ -43,13 +25,10 @@ TPathAppend AppendToPathList(std::wstring& log, const std::wstring& key, const s
     if (!RegReadStr(HKEY_CURRENT_USER, key, name, list))
         return TPathAppend::ReadFailed;
     log += L"Adding search path: " + folder;
-    if (ListHasEntry(list, folder)) {
+    if (!AddListEntry(list, folder)) {
         log += sfAlready;
         return TPathAppend::Present;
     }
-    if (!list.empty() && list.back() != L';')
-        list += L';';
-    list += folder;
     if (!RegWriteStr(HKEY_CURRENT_USER, key, name, list))
         return TPathAppend::WriteFailed;
     return TPathAppend::Added;
@@ -57,13 +36,7 @@ TPathAppend AppendToPathList(std::wstring& log, const std::wstring& key, const s
 
 TPlatform PlatformOf(uint32_t options) { return (options & 2) ? TPlatform::Win64 : TPlatform::Win32; }
 
-std::wstring PackageDescription()
-{
-    std::wstring text = std::wstring(Product::Edition) + L" of " + Product::Name + L" v" + Product::Version;
-    if (!text.empty() && text[0] >= L'a' && text[0] <= L'z')
-        text[0] = static_cast<wchar_t>(text[0] - L'a' + L'A');
-    return text;
-}
+std::wstring PackageDescription() { return CapitalFirst(Product::EditionText()); }
 
 // The tool that compiles the item's project with the IDE's own compiler,
 // and its command line; every path quoted, as it may hold blanks.
@@ -80,26 +53,6 @@ TCompileCommand CompileCommand(const TBorlandProduct& ide, const TScriptItem& it
     command.Tool = ide.RootDir + L"\\bin\\" + command.ToolName;
     command.CommandLine = QuotePath(command.Tool) + (ide.IsDelphi ? L" " : L" /f") + QuotePath(TextOrEmpty(item.Text));
     return command;
-}
-
-// Starts the compiler hidden in the current directory and waits for it a
-// while: 0, or the system's reason when it cannot start. The process gets
-// default security: setup runs elevated, and an access list open to
-// everyone would let any program of the session take the compiler over.
-int RunCompiler(std::wstring commandLine)
-{
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &started))
-        return TScriptOps::LastError();
-    TProcessInfo process;
-    process.Take(started);
-    WaitForSingleObject(process.Process.Get(), CompileWaitMs);
-    return 0;
 }
 
 }  // namespace
@@ -127,7 +80,8 @@ int TScriptOps::CompilePackage(TOpCall& s)
                  L"...Fail";
         return ide->IsDelphi ? -3 : -4;
     }
-    if (const int error = RunCompiler(command.CommandLine))
+    // In the current directory, waited for a while.
+    if (const int error = static_cast<int>(StartHidden(L"", command.CommandLine, L"", CompileWaitMs)))
         return error;
     Log(s) = L"Compiling package: " + std::wstring(TextOrEmpty(item.Text)) + sfSuccess;
     return 0;
@@ -147,8 +101,7 @@ int TScriptOps::RegisterPackage(TOpCall& s)
     Log(s) = L"Registering package: " + package + sfSuccess;
 
     const TPathValue library = LibrarySearchPath(*ide, PlatformOf(item.Options));
-    const int slash = LastCharPos(package, L'\\');
-    const std::wstring folder = slash > 0 ? package.substr(0, static_cast<size_t>(slash - 1)) : package;
+    const std::wstring folder = SplitPath(package).Folder;
     std::wstring line;
     const TPathAppend outcome = AppendToPathList(line, library.Key, library.Name, folder);
     if (outcome == TPathAppend::ReadFailed)
@@ -194,15 +147,12 @@ int TScriptOps::AddIdePath(TOpCall& s)
     const TBorlandProduct* ide = CurrentIde();
     if (!ide)
         return NoProduct(s);
-    const std::wstring full = std::wstring(ide->RegKey) + TextOrEmpty(item.Text);
-    const int split = LastCharPos(full, L'\\');
-    if (split <= 1)
+    const TPathParts value = SplitPath(std::wstring(ide->RegKey) + TextOrEmpty(item.Text));
+    if (value.Folder.empty())
         return 0;
-    const std::wstring key = full.substr(0, static_cast<size_t>(split - 1));
-    const std::wstring name = full.substr(static_cast<size_t>(split));
     const std::wstring folder = GetInstallSubDir(static_cast<uint8_t>(item.Code), Shared.InstallDir);
 
-    switch (AppendToPathList(Log(s), key, name, folder)) {
+    switch (AppendToPathList(Log(s), value.Folder, value.Name, folder)) {
     case TPathAppend::ReadFailed: return 0;  // an IDE without that value is left alone
     case TPathAppend::Present: return 0;
     case TPathAppend::WriteFailed: return -3;

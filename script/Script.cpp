@@ -1,17 +1,14 @@
 #include "script/Script.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/KindDirs.h"
 #include "script/ScriptOps.h"
-#include "support/DirKinds.h"
 #include "support/Files.h"
 #include "support/SharedState.h"
 #include "support/Text.h"
 #include "uninstall/UninstLog.h"
 
 namespace {
-
-const wchar_t* const TextLogName = L"install.log";
-const wchar_t* const BinLogName = L"uninst.log";
 
 // The text of a LogProductInfo record.
 std::wstring ProductInfo(uint32_t selector)
@@ -131,8 +128,8 @@ void TScript::WriteLogLine(const std::wstring& line)
 void TScript::OpenTextLog()
 {
     ForceDirectory(Shared.InstallDir);
-    FLogHandle.Reset(CreateFileW(CombinePath(Shared.InstallDir, TextLogName).c_str(), GENERIC_WRITE, 0, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FLogHandle.Reset(CreateFileW(CombinePath(Shared.InstallDir, Product::InstallLogName).c_str(), GENERIC_WRITE, 0,
+                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!FLogHandle)
         return;
 
@@ -143,8 +140,7 @@ void TScript::OpenTextLog()
     if (!products.empty())
         products.pop_back();
 
-    WriteLogLine(std::wstring(L"Start installation for ") + Product::Edition + L" of " + Product::Name + L" v" +
-                 Product::Version);
+    WriteLogLine(L"Start installation for " + Product::EditionText());
     WriteLogLine(L"RootPath: " + Shared.InstallDir);
     WriteLogLine(L"Borland products: " + products);
 }
@@ -159,8 +155,8 @@ int TScript::OpenBinLog()
         SetLastError(error);  // for the message Start writes
         return -2;
     }
-    FBinLogHandle.Reset(CreateFileW(CombinePath(Shared.InstallDir, BinLogName).c_str(), GENERIC_WRITE, 0,
-                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FBinLogHandle.Reset(CreateFileW(CombinePath(Shared.InstallDir, Product::UninstallLogName).c_str(), GENERIC_WRITE,
+                                    0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!FBinLogHandle)
         return -1;
     WriteBinLog(LogHeader);
@@ -254,7 +250,7 @@ int TScriptOps::IfFileExists(TOpCall& s)
 
 // ---- Shared by the handlers -------------------------------------------------
 
-bool TScriptOps::KindUsable(uint32_t kind) { return (kind != 2 && kind != 4) || CurrentIde() != nullptr; }
+bool TScriptOps::KindUsable(uint32_t kind) { return !KindNeedsProduct(kind) || CurrentIde() != nullptr; }
 
 bool TScriptOps::ItemPath(TOpCall& s, uint32_t kind, const wchar_t* text, std::wstring& path)
 {

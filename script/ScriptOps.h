@@ -89,7 +89,8 @@ struct TScriptOps {
         s.State.SkipTypeId = typeId;
         s.State.SkipCode = code;
     }
-    // False for directory kinds 2 and 4 while no IDE version is current.
+    // False for the product kinds (dkProductRoot, dkProductHelp) while no IDE
+    // version is current.
     static bool KindUsable(uint32_t kind);
     // The path DirKind:Text; false (and the item's error text) when the kind
     // needs a current IDE version and none is.

@@ -1,7 +1,6 @@
 #include "setup/CommandLine.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include "support/SharedState.h"
 #include "support/Text.h"
@@ -125,17 +124,4 @@ TUnattendedOptions ParseUnattended(const std::vector<std::wstring>& params)
             options.Error = error;
     }
     return options;
-}
-
-std::vector<std::wstring> ProcessParameters()
-{
-    std::vector<std::wstring> params;
-    int count = 0;
-    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!args)
-        return params;
-    for (int i = 0; i < count; ++i)
-        params.emplace_back(args[i]);
-    LocalFree(args);
-    return params;
 }

@@ -28,9 +28,6 @@ struct TUnattendedOptions {
 };
 TUnattendedOptions ParseUnattended(const std::vector<std::wstring>& params);
 
-// The parameters of this process, through CommandLineToArgvW.
-std::vector<std::wstring> ProcessParameters();
-
 // The text of the parameter help box.
 extern const wchar_t* const ParameterHelpText;
 extern const wchar_t* const ParameterHelpCaption;

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
+#include "catalogue/KindDirs.h"
 #include "script/ScriptItem.h"
-#include "support/DirKinds.h"
 #include "support/Files.h"
 #include "support/SharedState.h"
 

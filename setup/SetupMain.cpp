@@ -6,6 +6,7 @@
 #include "setup/CommandLine.h"
 #include "setup/Extract.h"
 #include "setup/Unattended.h"
+#include "support/Process.h"
 #include "support/SharedState.h"
 #include "wizard/Wizard.h"
 

@@ -22,9 +22,7 @@ struct TExtraItem {
     const wchar_t* Name;
     uint32_t ItemBit;
 };
-const TExtraItem ExtraItems[] = {{L"help", 0x80}, {L"delphi-demos", 0x100}, {L"cpp-demos", 0x200}};
-
-const wchar_t* const TextLogName = L"install.log";
+#include "setup/ExtraItems.inc"
 
 // Lines in install.log's encoding: UTF-16LE without byte-order mark, CR LF.
 bool WriteLines(const std::wstring& path, const std::vector<std::wstring>& lines, bool append)
@@ -102,7 +100,7 @@ std::wstring ChooseItems(const std::vector<std::wstring>& names)
             if (LowerCase(name) == item.Name)
                 bit = item.ItemBit;
         if (bit == 0)
-            return L"/ITEMS: unknown item \"" + name + L"\" (help, delphi-demos, cpp-demos)";
+            return L"/ITEMS: unknown item \"" + name + L"\" (" EXTRA_ITEM_NAMES L")";
         bits |= bit;
     }
     for (TCustomizeItem& row : CustomizeList)
@@ -255,7 +253,7 @@ int Install(HINSTANCE instance, const TUnattendedOptions& options, std::vector<s
         notes.push_back(std::wstring(L"Cannot write the values of HKEY_LOCAL_MACHINE\\") + Product::RegKey);
 
     // Errors follow the items' own lines, so both logs tell the whole story.
-    const std::wstring log = CombinePath(Shared.InstallDir, TextLogName);
+    const std::wstring log = CombinePath(Shared.InstallDir, Product::InstallLogName);
     WriteLines(log, notes, true);
     if (!options.LogCopy.empty())
         CopyFileW(log.c_str(), options.LogCopy.c_str(), FALSE);

@@ -66,6 +66,14 @@ std::wstring CombinePath(const std::wstring& base, const std::wstring& relative)
     return base + L"\\" + relative;
 }
 
+TPathParts SplitPath(const std::wstring& path)
+{
+    const size_t slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos || slash == 0)
+        return {L"", path};
+    return {path.substr(0, path[slash - 1] == L':' ? slash + 1 : slash), path.substr(slash + 1)};
+}
+
 DWORD ForceDirectory(const std::wstring& path)
 {
     const bool unc = path.size() > 1 && IsSeparator(path[0]) && IsSeparator(path[1]);
@@ -107,8 +115,10 @@ bool IsProtectedFolder(const std::wstring& path)
             return true;
     }
     const std::wstring folders[] = {
-        SystemFolder(GetWindowsDirectoryW),     SystemFolder(GetSystemDirectoryW),
-        SystemFolder(GetSystemWow64DirectoryW), SystemFolder(TempFolderCall),
+        WindowsDirectory(),
+        SystemDirectory(),
+        SystemFolder(GetSystemWow64DirectoryW),
+        TempDirectory(),
     };
     for (const std::wstring& folder : folders)
         if (!folder.empty() && ComparableFolder(folder) == full)
@@ -187,19 +197,30 @@ bool DeleteFileOrLink(const std::wstring& path)
     return IsDirectoryLink(GetFileAttributesW(path.c_str())) && RemoveDirectoryW(path.c_str());
 }
 
-bool ReadWholeFile(const TFileHandle& file, std::string& content)
+TFileRead ReadWholeFile(const TFileHandle& file, std::string& content, uint64_t maxSize)
 {
     content.clear();
     LARGE_INTEGER size = {};
-    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart >= 0x80000000LL)
-        return false;
+    if (!file || !GetFileSizeEx(file.Get(), &size))
+        return TFileRead::Unreadable;
+    if (static_cast<uint64_t>(size.QuadPart) > maxSize)
+        return TFileRead::TooLarge;
     content.resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
     if (!content.empty() &&
         (!ReadFile(file.Get(), &content[0], static_cast<DWORD>(content.size()), &read, nullptr) ||
-         read != content.size()))
-        return false;
-    return true;
+         read != content.size())) {
+        content.clear();
+        return TFileRead::Unreadable;
+    }
+    return TFileRead::Read;
+}
+
+TFileRead ReadWholeFile(const std::wstring& path, std::string& content, uint64_t maxSize)
+{
+    const TFileHandle file(
+        CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return ReadWholeFile(file, content, maxSize);
 }
 
 bool GetFileProductVersion(const std::wstring& fileName, uint32_t& high, uint32_t& low)

@@ -17,6 +17,16 @@ std::wstring TempDirectory();
 // The one rule for joining paths.
 std::wstring CombinePath(const std::wstring& base, const std::wstring& relative);
 
+// The one rule for the folder of a path (or registry key path): the path cut
+// at its last "\", "C:\A\b.bpl" into "C:\A" and "b.bpl". A drive's root
+// keeps its "\" ("C:\b.bpl" gives "C:\"). A path without a "\" after its
+// first character has no folder: Folder is empty and Name the whole path.
+struct TPathParts {
+    std::wstring Folder;
+    std::wstring Name;
+};
+TPathParts SplitPath(const std::wstring& path);
+
 DWORD ForceDirectory(const std::wstring& path);  // Win32 error, 0 = success
 
 // DeleteDirTree result bits (0 = full success).
@@ -40,9 +50,13 @@ bool DirectoryExists(const std::wstring& path);
 // DeleteFileW; a directory link of that name is removed with RemoveDirectoryW.
 bool DeleteFileOrLink(const std::wstring& path);
 
-// The whole content of an open file, read from its start; false when it
-// cannot be read or is 2 GiB or more.
-bool ReadWholeFile(const TFileHandle& file, std::string& content);
+// The one way to read a whole file: an open one from its start, or one
+// opened here for reading (Unreadable when it cannot be opened). A file
+// larger than maxSize bytes is TooLarge, and nothing of it is read.
+enum class TFileRead { Read, Unreadable, TooLarge };
+constexpr uint64_t MaxWholeFile = 0x7FFFFFFF;
+TFileRead ReadWholeFile(const TFileHandle& file, std::string& content, uint64_t maxSize = MaxWholeFile);
+TFileRead ReadWholeFile(const std::wstring& path, std::string& content, uint64_t maxSize = MaxWholeFile);
 
 bool GetFileProductVersion(const std::wstring& fileName, uint32_t& high, uint32_t& low);
 

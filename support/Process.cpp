@@ -1,6 +1,19 @@
 #include "support/Process.h"
 
+#include <shellapi.h>
+
 #include "support/Handles.h"
+
+std::vector<std::wstring> ProcessParameters()
+{
+    int count = 0;
+    const TLocalMem owner(reinterpret_cast<HLOCAL>(CommandLineToArgvW(GetCommandLineW(), &count)));
+    const auto* args = static_cast<const LPWSTR*>(owner.Get());
+    std::vector<std::wstring> params;
+    for (int i = 0; args && i < count; ++i)
+        params.emplace_back(args[i]);
+    return params;
+}
 
 std::wstring QuotePath(const std::wstring& path)
 {
@@ -10,19 +23,28 @@ std::wstring QuotePath(const std::wstring& path)
     return L"\"" + path + L"\"";
 }
 
-DWORD RunAndWait(const std::wstring& program, const std::wstring& parameters)
+DWORD StartHidden(const std::wstring& application, std::wstring commandLine, const std::wstring& currentDirectory,
+                  DWORD waitMs)
 {
-    std::wstring commandLine = parameters.empty() ? program : program + L" " + parameters;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION raw = {};
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &raw))
-        return GetLastError();
+    if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                        CREATE_NO_WINDOW, nullptr, currentDirectory.empty() ? nullptr : currentDirectory.c_str(),
+                        &startup, &raw)) {
+        const DWORD error = GetLastError();
+        return error != 0 ? error : ERROR_GEN_FAILURE;
+    }
     TProcessInfo process;
     process.Take(raw);
-    WaitForSingleObject(process.Process.Get(), INFINITE);
+    if (waitMs != 0)
+        WaitForSingleObject(process.Process.Get(), waitMs);
     return 0;
+}
+
+DWORD RunAndWait(const std::wstring& program, const std::wstring& parameters)
+{
+    return StartHidden(L"", parameters.empty() ? program : program + L" " + parameters, L"", INFINITE);
 }

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "support/Files.h"
 #include "support/Handles.h"
-#include "support/Text.h"
 
 namespace {
 
@@ -137,10 +137,10 @@ bool RegDeleteKeyTree(HKEY root, const std::wstring& path)
         RegDeleteSubKeys(key.Get());
     }
     for (;;) {
-        const int p = LastCharPos(work, L'\\');
-        if (p == 0)  // the top-level component under the root always stays
+        const TPathParts parts = SplitPath(work);
+        if (parts.Folder.empty())  // the top-level component under the root always stays
             break;
-        const std::wstring parentPath = work.substr(0, static_cast<size_t>(p - 1));
+        const std::wstring& parentPath = parts.Folder;
         TRegKey parent;
         if (RegOpenKeyExW(root, parentPath.c_str(), 0, KeyTreeAccess, parent.Put()) != ERROR_SUCCESS)
             break;
@@ -149,7 +149,7 @@ bool RegDeleteKeyTree(HKEY root, const std::wstring& path)
         if (RegQueryInfoKeyW(parent.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
                              nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        RegDeleteKeyW(parent.Get(), work.c_str() + p);
+        RegDeleteKeyW(parent.Get(), parts.Name.c_str());
         if (values > 0 || subKeys > 1)
             break;
         work = parentPath;

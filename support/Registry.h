@@ -10,6 +10,10 @@
 // (2 = Windows NT family, 0 when the call failed).
 extern DWORD PlatformId;
 
+// Windows' WinHelp registrations below HKLM: value name the help file, data
+// its folder.
+constexpr const wchar_t* WinHelpKey = L"Software\\Microsoft\\Windows\\Help";
+
 bool RegCreateKeyPath(HKEY root, const std::wstring& path);
 bool RegRemoveValue(HKEY root, const std::wstring& path, const std::wstring& name);
 bool RegReadStr(HKEY root, const std::wstring& path, const std::wstring& name, std::wstring& text);

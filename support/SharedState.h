@@ -23,12 +23,10 @@ struct TSharedState {
     std::wstring InstallDir;
 
     // Catalogue entry (1-based, 0 = none) and folder name that SelectProduct
-    // items and their log records make current, and that entry's RootDir
-    // (empty when none) for the directory kinds: all three are set together
-    // by SetCurrentProduct of the catalogue.
+    // items and their log records make current: both are set together by
+    // SetCurrentProduct of the catalogue.
     int CurrentProduct = 0;
     std::wstring CurrentProductFolder;
-    std::wstring CurrentProductRoot;
 };
 
 extern TSharedState Shared;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "support/Files.h"
 #include "support/Handles.h"
 #include "support/Text.h"
 
@@ -69,17 +70,10 @@ void TtwkStringList::Grow()
 void TtwkStringList::LoadFromFile(const std::wstring& fileName)
 {
     Clear();
-    TFileHandle file(CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file)
+    std::string data;
+    if (ReadWholeFile(fileName, data) != TFileRead::Read)
         return;
-    const DWORD size = GetFileSize(file.Get(), nullptr);
-    if (size == INVALID_FILE_SIZE)
-        return;
-    std::string data(static_cast<size_t>(size) + 1, '\0');
-    DWORD read = 0;
-    if (!ReadFile(file.Get(), &data[0], size, &read, nullptr))
-        return;
-    data[read] = '\0';
+    // A NUL ends the lines, as the terminator after the data does.
     size_t at = 0;
     while (data[at] != '\0') {
         const size_t start = at;

@@ -64,9 +64,8 @@ HMODULE LoadSystemDll(const std::wstring& name)
     // redirection (common controls 6) before it looks at the system folder.
     if (SetDefaultDllDirectoriesEntry())
         return LoadLibraryExW(name.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    const std::wstring folder = SystemDirectory();
+    if (folder.empty())
         return nullptr;
     return LoadLibraryW(CombinePath(folder, name).c_str());
 }

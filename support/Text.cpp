@@ -32,6 +32,51 @@ std::wstring LowerCase(const std::wstring& text)
     return out;
 }
 
+std::wstring CapitalFirst(std::wstring text)
+{
+    if (!text.empty() && text[0] >= L'a' && text[0] <= L'z')
+        text[0] = static_cast<wchar_t>(text[0] - L'a' + L'A');
+    return text;
+}
+
+namespace {
+
+size_t FindListEntry(const std::wstring& list, const std::wstring& entry)
+{
+    const std::wstring lowList = LowerCase(list);
+    const std::wstring lowEntry = LowerCase(entry);
+    for (size_t at = lowList.find(lowEntry); at != std::wstring::npos; at = lowList.find(lowEntry, at + 1)) {
+        const size_t end = at + lowEntry.size();
+        if ((at == 0 || lowList[at - 1] == L';') && (end == lowList.size() || lowList[end] == L';'))
+            return at;
+    }
+    return std::wstring::npos;
+}
+
+}  // namespace
+
+bool AddListEntry(std::wstring& list, const std::wstring& entry)
+{
+    if (FindListEntry(list, entry) != std::wstring::npos)
+        return false;
+    if (!list.empty() && list.back() != L';')
+        list += L';';
+    list += entry;
+    return true;
+}
+
+bool RemoveListEntry(std::wstring& list, const std::wstring& entry)
+{
+    const size_t at = FindListEntry(list, entry);
+    if (at == std::wstring::npos)
+        return false;
+    if (at + entry.size() < list.size())
+        list.erase(at, entry.size() + 1);  // the entry and its ";"
+    else
+        list.erase(at > 0 ? at - 1 : at);  // the last entry and the ";" before it
+    return true;
+}
+
 std::string LowerCaseA(const std::string& text)
 {
     std::string out = text;

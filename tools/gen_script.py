@@ -1,20 +1,25 @@
 #!/usr/bin/env python3
-"""The Orvane library product: its install script and its payload files.
+"""The Orvane library product's tables and payload files, made at build time
+from the IDE versions of product.py, the install script's rules below and
+the payload files of payload.py. Below DIR it writes
 
-This file is the one source of truth for both. From the product description
-below it writes
-  script/ScriptItems.cpp      the 960 script items, one per line, index in a comment
-  resources/payload.rc        the payload files as QZLIB resources
-  resources/payload.lst       payload id -> file (for tests and the build)
-  resources/payload/**        the payload files themselves (see payload.py)
+  catalogue/ProductCounts.h      the sizes of the tables below
+  catalogue/CatalogueTables.inc  the catalogue, the selection list, the package targets
+  aboutbox/IdeLabels.inc         the about box's label of each IDE version
+  setup/ExtraItems.inc           the names and bits of /ITEMS
+  script/ScriptItems.cpp         the script items, one per line, index in a comment
+  resources/payload.rc           the payload files as QZLIB resources
+  resources/payload.lst          payload id -> file (for tests and benchmarks)
+  resources/payload/**           the payload files themselves
 
-Usage: gen_script.py [--out DIR]   (default: the repository root)
+Usage: gen_script.py --out DIR
 """
 import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import payload as P  # noqa: E402
+import product  # noqa: E402
 
 PRODUCT_KEY = "Software\\Tarnwick\\Orvane library"
 HLP_INDEX = "\r\n:Index Orvane library components=qzlib.hlp"
@@ -31,58 +36,26 @@ OP = dict(Compile=0x0006, Register=0x0008, AppendHelp=0x000A, DeleteFile=0x000B,
           IfNewer=0x8011, Uninstaller=0x8012, CopyBuilt=0x8014)
 
 
-# ---- IDE blocks -------------------------------------------------------------
-class Ide:
-    """One IDE block. kind: 'd3', 'delphi' (D4-D7), 'cb' (make), 'bds' (2005-XE), 'x64'."""
-
-    def __init__(self, entry, name, bit, suffix, kind, target, help_files=(), folder=None,
-                 make_ext=None, cpp=None, guard64=False, help_nested=False):
-        self.entry, self.name, self.bit, self.suffix, self.kind = entry, name, bit, suffix, kind
-        self.target, self.help_files, self.folder = target, help_files, folder or name
-        self.make_ext, self.cpp, self.guard64, self.help_nested = make_ext, cpp, guard64, help_nested
-        self.internal_id = 1 << (entry - 1)
-
-    @property
-    def rt(self):
-        return "qzl" + self.suffix
-
-    @property
-    def dcl(self):
-        return "dclqzl" + self.suffix
+# Where CopyInstalledFile puts a built package: the run-time package of
+# each version, in catalogue order, into the system folder; and Delphi 3's
+# block copies the include file into its folder, from this place of the table.
+SYSTEM_DIR, INSTALL_DIR = 6, 3
+QZL_INC_TARGET = 7
 
 
-# Catalogue entry, folder, selection-row bit, package suffix, kind, PackageTargets index.
-# The 10.4 block closes the IDE blocks: RAD Studio 11 was slotted in before it.
-IDES = [
-    Ide(1, "Delphi3", 0x1, "30", "d3", 0, ("delphi3.cfg",), folder="delphi3"),
-    Ide(2, "Delphi4", 0x2, "40", "delphi", 1, ("delphi4.cfg", "delphi4.ohi", "delphi4.ohl")),
-    Ide(3, "Delphi5", 0x4, "50", "delphi", 2, ("delphi5.ohi", "delphi5.ohl")),
-    Ide(5, "CBuilder4", 0x10, "40", "cb", 3, ("bcb4.cfg", "bcb4.ohi", "bcb4.ohl"), make_ext="bpk"),
-    Ide(6, "CBuilder5", 0x20, "50", "cb", 4, ("bcb5.ohi", "bcb5.ohl"), make_ext="mak"),
-    Ide(7, "Delphi6", 0x8, "60", "delphi", 5, ("delphi6.ohi", "delphi6.ohl", "delphi6.als"), help_nested=True),
-    Ide(8, "CBuilder6", 0x40, "60", "cb", 6, ("bcb6.ohi", "bcb6.ohl", "bcb6.als"), make_ext="bpk",
-        help_nested=True),
-    Ide(9, "Delphi7", 0x400, "70", "delphi", 8, ("d7.ohi", "d7.ohl", "d7.als"), help_nested=True),
-    Ide(10, "Delphi9", 0x800, "90", "bds", 9),
-    Ide(11, "BDS2006", 0x1000, "2006", "bds", 10, cpp="move"),
-    Ide(12, "Delphi2007", 0x2000, "2007", "bds", 11, cpp="cpppaths"),
-    Ide(13, "BDS2009", 0x4000, "2009", "bds", 12, cpp="cpppaths"),
-    Ide(14, "BDS2010", 0x8000, "2010", "bds", 13, cpp="cpppaths"),
-    Ide(15, "RADStudio8", 0x10000, "150", "bds", 14, cpp="cpppaths"),
-] + [
-    Ide(e, "RADStudio%d" % n, bit, str(s), "x64", e - 1, guard64=e >= 24)
-    for e, n, bit, s in [(16, 9, 0x20000, 160), (17, 10, 0x40000, 170), (18, 11, 0x80000, 180),
-                         (19, 12, 0x100000, 190), (20, 14, 0x200000, 200), (21, 15, 0x400000, 210),
-                         (22, 16, 0x800000, 220), (23, 17, 0x1000000, 230), (24, 18, 0x2000000, 240),
-                         (25, 19, 0x4000000, 250), (26, 20, 0x8000000, 260), (28, 22, 0x20000000, 280),
-                         (27, 21, 0x10000000, 270)]
-]
+def package_targets():
+    """PackageTargets as (name, folder kind), and {version name, or "qzl.inc": its index}."""
+    offered = [ide for ide in product.catalogue() if ide.row_bit is not None]
+    rows = [(ide.name, "%s.%s" % (ide.rt, ide.package_ext), SYSTEM_DIR) for ide in offered]
+    d3 = next(ide for ide in offered if ide.kind == "d3")
+    rows.insert(QZL_INC_TARGET, ("qzl.inc", d3.folder + "\\qzl.inc", INSTALL_DIR))
+    return [row[1:] for row in rows], {row[0]: i for i, row in enumerate(rows)}
 
 
 class Table:
     def __init__(self):
         self.rows = []
-        self.payload = {}  # id -> repository-relative source (or "@target")
+        self.payload = {}  # id -> source relative to the generated folder (or "@target")
 
     def add(self, op, flags=0, text=None, code=0, kind=0, text2=None, text3=None, kind2=0, options=0,
             target=None):
@@ -112,27 +85,31 @@ def common_files(t, ids):
     t.add("MkDir", LOGGED, "Source", kind=3)
     for target in P.SOURCE_FILES + P.ROOT_FILES:
         t.file(ids[target], target, payload_source(target))
-    for bits, files in ((0x448, P.CLX_FILES), (0x70, P.CB_FILES)):
+    clx = product.row_mask(ide for ide in product.offered() if ide.clx)
+    cb = product.row_mask(ide for ide in product.offered() if ide.kind == "cb")
+    merged = product.row_mask(ide for ide in product.offered() if merges_keywords(ide))
+    help2 = product.row_mask(ide for ide in product.offered() if ide.help2)
+    for bits, files in ((clx, P.CLX_FILES), (cb, P.CB_FILES)):
         t.begin("IfItem", bits)
         for target in files:
             t.file(ids[target], target, payload_source(target))
         t.end("EndIfItem", bits)
-    t.begin("IfItem", 0x80)
+    t.begin("IfItem", product.HELP.row_bit)
     t.add("MkDir", LOGGED, "Help", kind=3)
     for target in P.HELP_FILES:
         t.file(ids[target], target, payload_source(target))
-    t.begin("IfItem", 0x448)
+    t.begin("IfItem", merged)
     t.file(ids["Help\\qzlib.als"], "Help\\qzlib.als", payload_source("Help\\qzlib.als"))
-    t.end("EndIfItem", 0x448)
+    t.end("EndIfItem", merged)
     t.add("HelpDir", 0, "Help", kind=3)
     t.add("WinHelp", LOGGED, "qzlib.hlp")
     t.add("WinHelp", LOGGED, "qzlib.cnt")
-    t.begin("IfItem", 0x1000)
+    t.begin("IfItem", help2)
     for target in P.HELP2_FILES:
         t.file(ids[target], target, payload_source(target))
     t.add("HelpReg", LOGGED, "help\\help_reg.bat", kind=3)
-    t.end("EndIfItem", 0x1000)
-    t.end("EndIfItem", 0x80)
+    t.end("EndIfItem", help2)
+    t.end("EndIfItem", product.HELP.row_bit)
     t.file(ids["Orvane.ini"], "Orvane.ini", payload_source("Windows\\Orvane.ini"), "IfMissing",
            LOGGED | KEEP, kind=1)
     t.file(28, "untwk.exe", "@untwk", "IfNewer")
@@ -140,11 +117,11 @@ def common_files(t, ids):
     t.file(ids["Source\\qzlabout.dll"], "Source\\qzlabout.dll", "@qzlabout")
 
 
-def ide_block(t, ide, block_no):
+def ide_block(t, ide, block_no, target):
     f = ide.folder
     out = f + "\\Win32" if ide.kind == "x64" else f
-    ext = "dpl" if ide.kind == "d3" else "bpl"
-    t.begin("IfItem", ide.bit)
+    ext = ide.package_ext
+    t.begin("IfItem", ide.row_bit)
     t.add("Select", LOGGED, ide.name, ide.entry)
     t.add("MkDir", LOGGED, f, kind=3)
     t.add("Clear", 0, f, kind=3)
@@ -159,13 +136,13 @@ def ide_block(t, ide, block_no):
         else:
             t.file(block_no * 100 + n, f + "\\" + name, payload_source(f + "\\" + name))
     if ide.kind == "d3":
-        t.add("CopyBuilt", 0, "Source\\qzl.inc", kind=3, target=7)
+        t.add("CopyBuilt", 0, "Source\\qzl.inc", kind=3, target=target["qzl.inc"])
     t.add("WorkDir", 0, f, kind=3)
     project = {"cb": ide.make_ext}.get(ide.kind, "dpk")
-    t.add("Compile", 0, "%s.%s" % (ide.rt, project), ide.internal_id)
+    t.add("Compile", 0, "%s.%s" % (ide.rt, project), ide.bit)
     t.add("Check", 0, "%s\\%s.%s" % (out, ide.rt, ext), kind=3)
-    t.add("CopyBuilt", 0, "%s\\%s.%s" % (out, ide.rt, ext), kind=3, target=ide.target)
-    t.add("Compile", 0, "%s.%s" % (ide.dcl, project), ide.internal_id)
+    t.add("CopyBuilt", 0, "%s\\%s.%s" % (out, ide.rt, ext), kind=3, target=target[ide.name])
+    t.add("Compile", 0, "%s.%s" % (ide.dcl, project), ide.bit)
     t.add("Check", 0, "%s\\%s.%s" % (out, ide.dcl, ext), kind=3)
     t.add("Register", LOGGED, "%s\\%s.%s" % (out, ide.dcl, ext), kind=3)
     if ide.kind == "cb":
@@ -181,23 +158,29 @@ def ide_block(t, ide, block_no):
     if ide.kind == "x64":
         t.add("IdePath", LOGGED, "\\C++\\Paths\\Win32\\IncludePath", 3, 3)
         t.add("IdePath", LOGGED, "\\C++\\Paths\\Win32\\LibraryPath", 3, 3)
-        key = ide.internal_id + 2
+        key = ide.bit + 2
         if ide.guard64:
             t.begin("IfFile", key, text="bin\\dcc64.exe", kind=2)
-        t.add("Compile", 0, ide.rt + ".dpk", ide.internal_id, options=1)
+        t.add("Compile", 0, ide.rt + ".dpk", ide.bit, options=1)
         t.add("Check", 0, "%s\\Win64\\%s.bpl" % (f, ide.rt), kind=3)
         t.add("IdePath", LOGGED, "\\Library\\Win64\\Search Path", 4, 3)
         t.add("IdePath", LOGGED, "\\C++\\Paths\\Win64\\LibraryPath", 4, 3)
         if ide.guard64:
             t.end("EndIfFile", key)
     t.add("Select", LOGGED, ide.name, ide.entry)
-    t.end("EndIfItem", ide.bit)
+    t.end("EndIfItem", ide.row_bit)
+
+
+def merges_keywords(ide):
+    """Versions whose help merges the library's keyword file (Help\\qzlib.als):
+    that file comes with the help item, so their help block does too."""
+    return any(name.endswith(".als") for name in ide.help_files)
 
 
 def help_block(t, ide):
     """WinHelp integration: configuration lines, keyword merge, cache removal."""
-    if ide.help_nested:
-        t.begin("IfItem", 0x80)
+    if merges_keywords(ide):
+        t.begin("IfItem", product.HELP.row_bit)
     slots = {name.rsplit(".", 1)[1]: i + 1 for i, name in enumerate(ide.help_files)}
     if ide.kind == "d3":
         lines = [(HLP_INDEX, 1), (HLP_LINK, 1), (HLP_INCLUDE, 1)]
@@ -210,8 +193,8 @@ def help_block(t, ide):
     if "als" in slots:
         t.add("Merge", 0, "Help\\qzlib.als", kind=3, text3=ide.help_files[slots["als"] - 1], kind2=4)
     t.add("DeleteFile", LOGGED, ide.help_files[0].rsplit(".", 1)[0] + ".gid", kind=4)
-    if ide.help_nested:
-        t.end("EndIfItem", 0x80)
+    if merges_keywords(ide):
+        t.end("EndIfItem", product.HELP.row_bit)
 
 
 def demo_blocks(t, ids):
@@ -228,13 +211,13 @@ def build_table():
     ids = P.common_ids()
     t = Table()
     common_files(t, ids)
-    for block_no, ide in enumerate(IDES, 1):
-        ide_block(t, ide, block_no)
+    target = package_targets()[1]
+    for block_no, ide in enumerate(product.offered(), 1):
+        ide_block(t, ide, block_no, target)
     demo_blocks(t, ids)
     for unit in P.DELETED_SOURCES:
         t.add("DeleteFile", LOGGED, "Source\\" + unit, kind=3)
     t.add("RegKey", LOGGED | KEEP, PRODUCT_KEY, 0x80000002)
-    assert len(t.rows) == 960, len(t.rows)
     return t
 
 
@@ -263,7 +246,7 @@ def tail_strings(t):
 
 
 def script_source(t):
-    out = ["// Generated by tools/gen_script.py from the product description there; do not edit.",
+    out = [GENERATED,
            "// Fields: Id, Text, Code, DirKind, Text2, Text3, DirKind2, Options, Target.",
            '// A string written as L"..." + n is the tail of a longer string of the table.',
            '#include "script/ScriptItem.h"', "", "// clang-format off",
@@ -279,7 +262,7 @@ def script_source(t):
 
 
 def rc_source(t):
-    out = ["// Generated by tools/gen_script.py; do not edit. The payload files of setup.",
+    out = [GENERATED, "// The payload files of setup.",
            "// untwk.exe and qzlabout.dll come from the build (payload_built.rc)."]
     for pid in sorted(t.payload):
         source = t.payload[pid]
@@ -289,10 +272,60 @@ def rc_source(t):
 
 
 def list_source(t):
-    out = ["# Generated by tools/gen_script.py; do not edit. Payload id, then its file",
-           "# (relative to the repository) or @target for a file the build makes."]
+    out = ["#" + GENERATED[2:], "# Payload id, then its file (relative to the generated folder) or @target",
+           "# for a file the build makes."]
     out += ["%d %s" % (pid, t.payload[pid]) for pid in sorted(t.payload)]
     return "\n".join(out) + "\n"
+
+
+GENERATED = "// Generated by tools/gen_script.py from tools/product.py; do not edit."
+
+
+def counts_source(t, targets):
+    rows = [("IdeCount", len(product.catalogue()), "IdeCatalogue, and the about box's labels"),
+            ("CustomizeCount", len(product.selection_rows()), "CustomizeList"),
+            ("PackageTargetCount", len(targets), "PackageTargets"),
+            ("ScriptItemCount", len(t.rows), "ScriptItems")]
+    out = [GENERATED, "// The sizes of the tables made from the product description.", "#pragma once", ""]
+    out += ["constexpr int %s = %d;  // %s" % row for row in rows]
+    return "\n".join(out) + "\n"
+
+
+def catalogue_source(targets):
+    """IdeDescriptions, CustomizeList and PackageTargets, as Catalogue.cpp
+    includes them."""
+    def flag(value):
+        return "true" if value else "false"
+
+    out = [GENERATED, "// clang-format off", "namespace {", "",
+           "constexpr TIdeDescription IdeDescriptions[IdeCount] = {"]
+    for ide in product.catalogue():
+        help_files = (list(ide.help_files) + ["", "", ""])[:3]
+        out.append("    {%s, 0x%X, %s, {%s}, %s, %s}," % (
+            c_string(ide.name), ide.bit, c_string("Software\\" + ide.key), ", ".join(map(c_string, help_files)),
+            flag(ide.is_delphi), flag(ide.kind == "x64")))
+    out += ["};", "", "}  // namespace", "", "TCustomizeItem CustomizeList[CustomizeCount] = {"]
+    out += ["    {0x%X, %s, false, 0x%X}," % (bit, c_string(row), ide) for bit, row, ide in product.selection_rows()]
+    out += ["};", "", "const TPackageTarget PackageTargets[PackageTargetCount] = {"]
+    out += ["    {%s, %d}," % (c_string(name), kind) for name, kind in targets]
+    out += ["};", "// clang-format on", ""]
+    return "\n".join(out)
+
+
+def labels_source():
+    """IdeLabels, as AboutText.cpp includes them: entry n's label at n - 1."""
+    out = [GENERATED, "const wchar_t* const IdeLabels[IdeLabelCount] = {"]
+    out += ["    %s," % c_string(ide.label) for ide in product.catalogue()]
+    return "\n".join(out + ["};", ""])
+
+
+def extras_source():
+    """ExtraItems and their names for a message, as Unattended.cpp includes them."""
+    out = [GENERATED, "const TExtraItem ExtraItems[] = {"]
+    out += ["    {%s, 0x%X}," % (c_string(e.name), e.row_bit) for e in product.EXTRAS]
+    # A literal, so that a message naming them is one literal too.
+    out += ["};", "#define EXTRA_ITEM_NAMES %s" % c_string(", ".join(e.name for e in product.EXTRAS)), ""]
+    return "\n".join(out)
 
 
 def write(root, relative, data):
@@ -305,14 +338,19 @@ def write(root, relative, data):
 
 
 def main():
-    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    if len(sys.argv) == 3 and sys.argv[1] == "--out":
-        root = sys.argv[2]
+    if len(sys.argv) != 3 or sys.argv[1] != "--out":
+        sys.exit(__doc__)
+    root = sys.argv[2]
     t = build_table()
+    targets = package_targets()[0]
+    write(root, "catalogue/ProductCounts.h", counts_source(t, targets))
+    write(root, "catalogue/CatalogueTables.inc", catalogue_source(targets))
+    write(root, "aboutbox/IdeLabels.inc", labels_source())
+    write(root, "setup/ExtraItems.inc", extras_source())
     write(root, "script/ScriptItems.cpp", script_source(t))
     write(root, "resources/payload.rc", rc_source(t))
     write(root, "resources/payload.lst", list_source(t))
-    for relative, data in P.all_files(IDES).items():
+    for relative, data in P.all_files(product.offered()).items():
         write(root, "resources/payload/" + relative, data)
 
 

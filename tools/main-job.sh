@@ -62,7 +62,8 @@ for i in $(seq 1 100); do
   sleep 0.2
 done
 [ -n "$wizard" ] || { echo "the wizard did not appear" >&2; exit 1; }
-shot() { sleep 1; import -window root "$shots/$1.png"; echo "  $1.png"; }
+# Each page as the wizard window shows it, frame and caption included.
+shot() { sleep 1; import -window "$wizard" "$shots/$1.png"; echo "  $1.png"; }
 # Enter presses the focused or default button: Next on pages 1-3, Start on
 # page 4; the progress page moves on by itself; Finish has the focus on page 6.
 shot 1-welcome;   xdotool key --window "$wizard" Return 2>/dev/null

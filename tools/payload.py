@@ -7,6 +7,8 @@ and the option files name the folders the script's CheckFileExists items test.
 import struct
 import zlib
 
+import product
+
 # ---- The library ------------------------------------------------------------
 RT_UNITS = ["qzlConsts", "qzlUtils", "qzlStorage", "qzlIniStorage", "qzlRegStorage",
             "qzlXmlStorage", "qzlFormPlacement", "qzlPropSaver", "qzlStrHolder", "qzlCrypt"]
@@ -33,11 +35,11 @@ DELETED_SOURCES = ["%s.pas" % u for u in RT_UNITS + DT_UNITS + CLX_UNITS]
 DEMO_D = "Demos\\Delphi"
 DEMO_C = "Demos\\CBuilder"
 DEMOS = [
-    (0x100, ["Demos", DEMO_D, DEMO_D + "\\Bin", DEMO_D + "\\Dcu", "Demos\\Settings",
+    (product.DELPHI_DEMOS.row_bit, ["Demos", DEMO_D, DEMO_D + "\\Bin", DEMO_D + "\\Dcu", "Demos\\Settings",
              DEMO_D + "\\Placement", DEMO_D + "\\IniStorage"],
      {DEMO_D + "\\Placement": [DEMO_D + "\\Placement\\" + n for n in ("PlaceDemo.dpr", "PlaceMain.pas", "PlaceMain.dfm")],
       DEMO_D + "\\IniStorage": [DEMO_D + "\\IniStorage\\" + n for n in ("IniDemo.dpr", "IniMain.pas", "IniMain.dfm")]}),
-    (0x200, ["Demos", DEMO_C, DEMO_C + "\\Bin", DEMO_C + "\\Obj", DEMO_C + "\\Lib", "Demos\\Settings",
+    (product.CPP_DEMOS.row_bit, ["Demos", DEMO_C, DEMO_C + "\\Bin", DEMO_C + "\\Obj", DEMO_C + "\\Lib", "Demos\\Settings",
              DEMO_C + "\\Placement", DEMO_C + "\\IniStorage"],
      {DEMO_C + "\\Placement": [DEMO_C + "\\Placement\\" + n for n in ("PlaceDemo.bpr", "PlaceDemo.cpp", "PlaceDemo.res")],
       DEMO_C + "\\IniStorage": [DEMO_C + "\\IniStorage\\" + n for n in ("IniDemo.bpr", "IniDemo.cpp", "IniDemo.res")]}),
@@ -84,7 +86,7 @@ def block_files(ide):
     names = [p + e for p in (rt, dcl) for e in (".dpk", ".cfg", ".res", proj)]
     if ide.kind == "bds":
         group = "Orvane%s.bdsgroup" % s if ide.entry <= 11 else "Orvane%s.groupproj" % s
-        extra = ["ReadMe.txt"] if ide.entry == 11 else []
+        extra = ["ReadMe.txt"] if ide.help2 else []
         return [(n, None) for n in names + ["qzlReg.pas", "qzlReg.dcr", group] + extra]
     return [(n, None) for n in names] + [("dcc32.cfg", "common\\dcc32.cfg"), ("dcc64.cfg", "common\\dcc64.cfg")]
 
@@ -440,7 +442,7 @@ def group_project(ide, projects):
 # ---- One IDE block's files ---------------------------------------------------------
 def ide_files(ide):
     f, rt, dcl, s = ide.folder, ide.rt, ide.dcl, ide.suffix
-    clx = CLX_UNITS if ide.entry in (7, 8, 9) else []
+    clx = CLX_UNITS if ide.clx else []
     rt_units, dt_units = RT_UNITS + clx, DT_UNITS
     desc = "Orvane library"
     files = {}
@@ -505,7 +507,7 @@ def ide_files(ide):
             out["qzlReg.dcr"] = dcr_file(COMPONENTS, ide.entry)
             group = "Orvane%s.bdsgroup" % s if bds else "Orvane%s.groupproj" % s
             out[group] = group_project(ide, [rt, dcl])
-        if ide.entry == 11:
+        if ide.help2:
             out["ReadMe.txt"] = text("Orvane library 4.07 for Borland Developer Studio 2006\n\nThe help of the "
                                      "library is registered with Help 2\nwhen setup installs the context help files.\n")
     for name, shared in block_files(ide):

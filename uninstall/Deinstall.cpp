@@ -1,9 +1,7 @@
 #include "uninstall/Deinstall.h"
 
-#include <utility>
-
 #include "catalogue/Catalogue.h"
-#include "support/DirKinds.h"
+#include "catalogue/KindDirs.h"
 #include "support/Files.h"
 #include "support/Handles.h"
 #include "support/Process.h"
@@ -13,8 +11,6 @@
 
 namespace {
 
-constexpr const wchar_t* WinHelpKey = L"Software\\Microsoft\\Windows\\Help";
-
 // One action record as the undo steps see it.
 struct TUndoRecord {
     const TLogRecord& Log;
@@ -22,10 +18,10 @@ struct TUndoRecord {
     const TLoggedProduct& Product;  // what the log's product records named
 };
 
-// Kind 3 is the installation the log describes, not one being made.
+// dkInstall is the installation the log describes, not one being made.
 std::wstring KindDir(const TUndoRecord& rec)
 {
-    return rec.Log.DirKind == 3 ? rec.Product.InstallDir : GetKindDir(rec.Log.DirKind);
+    return rec.Log.DirKind == dkInstall ? rec.Product.InstallDir : GetKindDir(rec.Log.DirKind);
 }
 
 std::wstring KindPath(const TUndoRecord& rec) { return CombinePath(KindDir(rec), rec.Text); }
@@ -56,7 +52,7 @@ bool IsPlainRelative(const std::wstring& text)
     return true;
 }
 
-// Kind 3 resolves against the installation directory named by the log; a
+// dkInstall resolves against the installation directory named by the log; a
 // log naming a drive root or a system folder there owns nothing in it.
 bool InstallDirUsable(const TUndoRecord& rec) { return !IsProtectedFolder(rec.Product.InstallDir); }
 
@@ -77,9 +73,9 @@ int UndoPackage(const TUndoRecord& rec)
         return 0;
     const std::wstring package = KindPath(rec);
     RegRemoveValue(HKEY_CURRENT_USER, std::wstring(ide->RegKey) + IdeKey::KnownPackages, package);
-    const int slash = LastCharPos(package, L'\\');
-    if (slash > 0)
-        RemoveLibraryEntry(*ide, package.substr(0, static_cast<size_t>(slash) - 1));
+    const std::wstring folder = SplitPath(package).Folder;
+    if (!folder.empty())
+        RemoveLibraryEntry(*ide, folder);
     return 0;
 }
 
@@ -97,12 +93,10 @@ int UndoIdePath(const TUndoRecord& rec)
     const TBorlandProduct* ide = CurrentIde();
     if (!ide)
         return 0;
-    const std::wstring full = ide->RegKey + rec.Text;
-    const int slash = LastCharPos(full, L'\\');
-    if (slash <= 0)
+    const TPathParts value = SplitPath(ide->RegKey + rec.Text);
+    if (value.Folder.empty())
         return 0;
-    RemoveListEntry(HKEY_CURRENT_USER, full.substr(0, static_cast<size_t>(slash) - 1),
-                    full.substr(static_cast<size_t>(slash)),
+    RemoveListEntry(HKEY_CURRENT_USER, value.Folder, value.Name,
                     GetInstallSubDir(static_cast<uint8_t>(rec.Log.Code & 0xFF), rec.Product.InstallDir));
     return 0;
 }
@@ -118,9 +112,7 @@ int UndoHelpConfigLine(const TUndoRecord& rec)
         return 0;
 
     std::string content;
-    if (!ReadWholeFile(TFileHandle(CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                               FILE_ATTRIBUTE_NORMAL, nullptr)),
-                       content))
+    if (ReadWholeFile(file, content) != TFileRead::Read)
         return 0;
     const int p = SubTextPosA(LowerCaseA(content), LowerCaseA(line));
     if (p <= 0)
@@ -137,7 +129,7 @@ int UndoHelpConfigLine(const TUndoRecord& rec)
 
 int UndoFile(const TUndoRecord& rec)
 {
-    if (!IsPlainRelative(rec.Text) || (rec.Log.DirKind == 3 && !InstallDirUsable(rec)))
+    if (!IsPlainRelative(rec.Text) || (rec.Log.DirKind == dkInstall && !InstallDirUsable(rec)))
         return 0;
     const std::wstring path = KindPath(rec);
     if (!IsProtectedFolder(path))
@@ -148,7 +140,7 @@ int UndoFile(const TUndoRecord& rec)
 // The script creates folders in the installation directory only.
 int UndoFolder(const TUndoRecord& rec)
 {
-    if (rec.Log.DirKind != 3 || !IsPlainRelative(rec.Text) || !InstallDirUsable(rec))
+    if (rec.Log.DirKind != dkInstall || !IsPlainRelative(rec.Text) || !InstallDirUsable(rec))
         return 0;
     const std::wstring path = KindPath(rec);
     if (!IsProtectedFolder(path))
@@ -249,8 +241,6 @@ std::wstring RecordText(const TLogRecord& record)
     return Utf8ToWide(reinterpret_cast<const char*>(record.Text), record.TextSize);
 }
 
-bool IsListSeparator(const std::wstring& text, size_t pos) { return pos >= text.size() || text[pos] == L';'; }
-
 }  // namespace
 
 bool RemoveListEntry(HKEY root, const std::wstring& key, const std::wstring& valueName, const std::wstring& entry)
@@ -258,50 +248,31 @@ bool RemoveListEntry(HKEY root, const std::wstring& key, const std::wstring& val
     if (entry.empty())
         return false;
     std::wstring value;
-    if (!RegReadStr(root, key, valueName, value))
+    if (!RegReadStr(root, key, valueName, value) || !RemoveListEntry(value, entry))
         return false;
-    const std::wstring lowValue = LowerCase(value);
-    const std::wstring lowEntry = LowerCase(entry);
-    size_t at = lowValue.find(lowEntry);
-    while (at != std::wstring::npos &&
-           !((at == 0 || lowValue[at - 1] == L';') && IsListSeparator(lowValue, at + lowEntry.size())))
-        at = lowValue.find(lowEntry, at + 1);
-    if (at == std::wstring::npos)
-        return false;
-    if (at + entry.size() < value.size())
-        value.erase(at, entry.size() + 1);  // the entry and its ";"
-    else
-        value.erase(at > 0 ? at - 1 : at);  // the last entry and the ";" before it
     return RegWriteStr(root, key, valueName, value);
 }
 
 int TDeinstall::PrepareUninstFile(const std::wstring& fileName)
 {
     Buf.clear();
-    TFileHandle file(
-        CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return -2;
-    LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.Get(), &size))
-        return -2;
-    if (size.QuadPart <= 0)
-        return -3;
+    std::string content;
     // A real log is a few kilobytes; anything near this is not one.
-    if (size.QuadPart > 0x4000000)
+    switch (ReadWholeFile(fileName, content, 0x4000000)) {
+    case TFileRead::Unreadable: return -2;
+    case TFileRead::TooLarge: return -4;
+    case TFileRead::Read: break;
+    }
+    if (content.empty())
+        return -3;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(content.data());
+    if (!IsLogHeader(bytes, content.size()))
         return -4;
-    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-        read != bytes.size())
-        return -2;
-    if (!IsLogHeader(bytes.data(), bytes.size()))
-        return -4;
-    FUnInstFileVersion.assign(reinterpret_cast<const char*>(bytes.data()) + 5, 2);
+    FUnInstFileVersion.assign(content, 5, 2);
     // A broken chain is reported, never undone on a guess.
-    if (!ValidateLogRecords(bytes.data(), bytes.size()))
+    if (!ValidateLogRecords(bytes, content.size()))
         return -5;
-    Buf = std::move(bytes);
+    Buf.assign(bytes, bytes + content.size());
     return 0;
 }
 

@@ -16,7 +16,7 @@ struct TLoggedProduct {
     std::wstring Name;
     std::wstring Version;
     std::wstring Edition;
-    std::wstring InstallDir;  // the folder kind 3 records resolve against
+    std::wstring InstallDir;  // the folder dkInstall records resolve against
     std::wstring RegKey;
     std::wstring UninstallKey;  // the name of the Windows uninstall entry
 };
@@ -38,7 +38,7 @@ public:
 
 class TDeinstall {
 public:
-    // installDir: the folder kind 3 records resolve against while the log
+    // installDir: the folder dkInstall records resolve against while the log
     // names none of its own.
     explicit TDeinstall(std::wstring installDir = {}) { FProduct.InstallDir = std::move(installDir); }
     TDeinstall(const TDeinstall&) = delete;

@@ -1,8 +1,8 @@
 #include "uninstall/SelfRemoval.h"
 
 #include "support/Handles.h"
-#include "support/DirKinds.h"
 #include "support/Files.h"
+#include "support/Process.h"
 
 std::wstring OwnProgramPath()
 {
@@ -43,10 +43,9 @@ DWORD RemoveAfterExit(const std::wstring& file, const std::wstring& folder)
     // values again, so no escaping makes a path safe on its command line: it
     // gets the parent folder as its current directory and a plain ASCII name
     // there. A running image may be renamed (same volume), not deleted.
-    const size_t slash = folder.find_last_of(L'\\');
-    if (slash == std::wstring::npos || slash == 0)
+    const std::wstring parent = SplitPath(folder).Folder;
+    if (parent.empty())
         return ERROR_BAD_PATHNAME;
-    const std::wstring parent = folder.substr(0, folder[slash - 1] == L':' ? slash + 1 : slash);
     wchar_t name[32] = {};
     DWORD error = ERROR_ALREADY_EXISTS;
     for (UINT attempt = 0; attempt < 100 && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS); ++attempt) {
@@ -60,24 +59,14 @@ DWORD RemoveAfterExit(const std::wstring& file, const std::wstring& folder)
     // The hidden cmd.exe of the system folder outlives this process, so that
     // whoever waits on it sees it end only once the walk is over, and retries
     // for about half a minute: pause a second (ping), delete the file.
-    const std::wstring system = GetKindDir(6);
+    const std::wstring system = SystemDirectory();
     const std::wstring cmd = CombinePath(system, L"cmd.exe");
     const std::wstring ping = CombinePath(system, L"ping.exe");
-    std::wstring commandLine = L"\"" + cmd + L"\" /d /q /v:off /s /c \"for /l %i in (1,1,30) do (\"" + ping +
-                               L"\" -n 2 127.0.0.1 >nul & del /f /q " + name + L" >nul 2>&1 & if not exist " +
-                               name + L" exit)\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION raw = {};
-    if (!CreateProcessW(cmd.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        parent.c_str(), &startup, &raw)) {
-        error = GetLastError() ? GetLastError() : ERROR_GEN_FAILURE;
+    const std::wstring commandLine = L"\"" + cmd + L"\" /d /q /v:off /s /c \"for /l %i in (1,1,30) do (\"" +
+                                     ping + L"\" -n 2 127.0.0.1 >nul & del /f /q " + name +
+                                     L" >nul 2>&1 & if not exist " + name + L" exit)\"";
+    error = StartHidden(cmd, commandLine, parent, 0);
+    if (error)
         MoveFileExW(CombinePath(parent, name).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-        return error;
-    }
-    TProcessInfo process;
-    process.Take(raw);
-    return 0;
+    return error;
 }

@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "catalogue/Product.h"
+#include "support/Text.h"
+
 namespace {
 
 constexpr int DialogResourceId = 1;
@@ -58,12 +61,8 @@ private:
         SetClassLongPtrW(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconW(FInstance, L"MAINICON")));
 
         const TLoggedProduct& product = FDeinstall.Product();
-        std::wstring edition = product.Edition;
-        if (!edition.empty() && edition[0] >= L'a' && edition[0] <= L'z')
-            edition[0] = static_cast<wchar_t>(edition[0] - L'a' + L'A');
-        const std::wstring nameAndVersion = product.Name + L" v" + product.Version;
-        FProductText = edition + L" of " + nameAndVersion;
-        SetWindowTextW(dialog, (L"Uninstall for " + nameAndVersion).c_str());
+        FProductText = CapitalFirst(Product::EditionText(product.Edition, product.Name, product.Version));
+        SetWindowTextW(dialog, (L"Uninstall for " + product.Name + L" v" + product.Version).c_str());
         SetDlgItemTextW(dialog, idcMainText,
                         (L"Uninstall will remove the \"" + FProductText + L"\" from you computer.\r\n\r\n" +
                          L"Click Start button to perform the uninstall. Click Cancel to exit the uninstall.")

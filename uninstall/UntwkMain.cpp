@@ -5,14 +5,13 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <string>
 #include <vector>
 
 #include "catalogue/Catalogue.h"
-#include "support/DirKinds.h"
-#include "support/Handles.h"
+#include "support/Files.h"
+#include "support/Process.h"
 #include "support/Text.h"
 #include "uninstall/Deinstall.h"
 #include "uninstall/SelfRemoval.h"
@@ -24,26 +23,9 @@ namespace {
 
 constexpr const wchar_t* ErrorCaption = L"Unistall error";
 
-std::vector<std::wstring> CommandLineParameters()
-{
-    int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    const TLocalMem owner(reinterpret_cast<HLOCAL>(argv));
-    std::vector<std::wstring> params;
-    for (int i = 1; argv && i < count; ++i)
-        params.emplace_back(argv[i]);
-    return params;
-}
-
 void ShowError(const std::wstring& text, const wchar_t* caption = ErrorCaption)
 {
     MessageBoxW(nullptr, text.c_str(), caption, MB_OK | MB_ICONHAND);
-}
-
-std::wstring FolderOf(const std::wstring& path)
-{
-    const int slash = LastCharPos(path, L'\\');
-    return slash > 1 ? path.substr(0, static_cast<size_t>(slash - 1)) : L"";
 }
 
 bool SameFolder(const std::wstring& a, const std::wstring& b)
@@ -62,16 +44,19 @@ bool SameFolder(const std::wstring& a, const std::wstring& b)
 void RemoveSelfIfLast(const std::wstring& installDir, bool partial)
 {
     const std::wstring self = OwnProgramPath();
-    const std::wstring folder = FolderOf(self);
-    if (!partial && SameFolder(folder, installDir) && FolderHoldsOnly(folder, self.substr(folder.size() + 1)))
-        RemoveAfterExit(self, folder);
+    const TPathParts parts = SplitPath(self);
+    if (!partial && SameFolder(parts.Folder, installDir) && FolderHoldsOnly(parts.Folder, parts.Name))
+        RemoveAfterExit(self, parts.Folder);
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
-    const TUntwkCommandLine commandLine = ParseUntwkCommandLine(CommandLineParameters());
+    std::vector<std::wstring> params = ProcessParameters();
+    if (!params.empty())
+        params.erase(params.begin());  // the program's own name
+    const TUntwkCommandLine commandLine = ParseUntwkCommandLine(params);
     InitCommonControls();
     TDeinstall deinstall;
     deinstall.flPartialUninstall = commandLine.PartialUninstall;
@@ -82,7 +67,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     const std::wstring reasonFile = ReasonFilePath(path);
     // The log is read: the caller's directory, perhaps the installation
     // folder, is not kept in use during the walk.
-    SetCurrentDirectoryW(GetKindDir(5).c_str());
+    SetCurrentDirectoryW(TempDirectory().c_str());
 
     if (commandLine.Silent) {
         DeleteFileW(reasonFile.c_str());  // one from an earlier run would mislead

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "support/DirKinds.h"
 #include "support/Files.h"
 #include "support/Handles.h"
 #include "support/Text.h"
@@ -41,7 +40,7 @@ std::wstring StoppedMessage(int stepResult)
 std::wstring ReasonFilePath(const std::wstring& logPath)
 {
     if (logPath.empty())
-        return CombinePath(GetKindDir(5), ReasonFileName);
+        return CombinePath(TempDirectory(), ReasonFileName);
     std::wstring full(MAX_PATH, L'\0');
     wchar_t* name = nullptr;
     DWORD length = GetFullPathNameW(logPath.c_str(), static_cast<DWORD>(full.size()), &full[0], &name);
@@ -50,7 +49,7 @@ std::wstring ReasonFilePath(const std::wstring& logPath)
         length = GetFullPathNameW(logPath.c_str(), length, &full[0], &name);
     }
     if (length == 0 || !name)
-        return CombinePath(GetKindDir(5), ReasonFileName);
+        return CombinePath(TempDirectory(), ReasonFileName);
     full.resize(static_cast<size_t>(name - full.c_str()));
     return CombinePath(full, ReasonFileName);
 }

@@ -20,7 +20,7 @@ constexpr int DirectoryLimit = 260;  // characters read from the edit, terminato
 
 std::wstring ProductSuffix()
 {
-    return std::wstring(Product::Edition) + L" of " + Product::Name + L" v" + Product::Version + L" on you computer.";
+    return Product::EditionText() + L" on you computer.";
 }
 
 }  // namespace

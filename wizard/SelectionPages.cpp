@@ -25,8 +25,7 @@ int TPageWelcome::Show()
     SizeTextArea(1);
     const std::wstring name = Product::Name;
     SetItemText(IDC_TEXT, L"Welcome to the " + name + L" Setup program. This program will install " +
-                              Product::Edition + L" of " + name + L" v" + Product::Version +
-                              L" on you computer.\r\n\r\n" + Product::Description +
+                              Product::EditionText() + L" on you computer.\r\n\r\n" + Product::Description +
                               L"It is strongly recommended that you exit all version of Delphi and CBuilder "
                               L"before running this Setup program.\r\n\r\n"
                               L"Click Next to continue with the Setup program.");

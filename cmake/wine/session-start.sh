@@ -9,8 +9,10 @@ set -eu
 state="$1" arch="${2:-win64}" bits="${3:-64}"
 export WINEPREFIX="$state/prefix" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
 
-# A previous run of this build tree may have left its session behind.
-if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
+# A previous run of this build tree may have left its session behind. Its
+# server must be gone before the prefix is made again: a new folder may get
+# the old one's inode, and so the old server's socket.
+if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null; wineserver -w 2>/dev/null || true; fi
 if [ -s "$state/xvfb.pid" ]; then kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true; fi
 rm -rf "$state"
 mkdir -p "$state"

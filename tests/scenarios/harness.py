@@ -9,6 +9,7 @@ cannot start, the 64-bit twins of the test build); the session's prefix is
 64-bit Windows with WoW64 or 32-bit Windows. Both are read here, so that the
 tests themselves never name a view, a system folder or a program folder.
 """
+import collections
 import contextlib
 import hashlib
 import json
@@ -24,7 +25,7 @@ from pathlib import Path
 
 SRC = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(SRC / "tools"))
-import gen_script  # noqa: E402  the product's one source of the script table and payload
+import gen_script  # noqa: E402  the product's script table, for the payload tree extract mode writes
 
 BUILD = Path(os.environ.get("QZ_BUILD_DIR", SRC / "build" / "test"))
 SHIPPED = Path(os.environ.get("QZ_SHIPPED_DIR", SRC / "dist"))
@@ -52,14 +53,52 @@ PRODUCT_KEY = r"HKEY_LOCAL_MACHINE\Software\Tarnwick\Orvane library"
 ENTRY_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\qzlLib"
 WINHELP_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\Help"
 UNTWK_TITLE = "Uninstall for Orvane library v4.07"
-IDES = {ide.name: ide for ide in gen_script.IDES}
-# Where the real IDEs keep their settings: by vendor and version number, but
-# for the five Developer Studio versions between Delphi 7 and RAD Studio XE.
-VENDORS = {"Delphi": "Borland\\Delphi", "CBuilder": "Borland\\C++Builder", "RADStudio": "Embarcadero\\BDS"}
-BDS = {"Delphi9": "Borland\\BDS\\3.0", "BDS2006": "Borland\\BDS\\4.0", "Delphi2007": "Borland\\BDS\\5.0",
-       "BDS2009": "CodeGear\\BDS\\6.0", "BDS2010": "CodeGear\\BDS\\7.0"}
-REG_KEYS = {name: "Software\\" + (BDS.get(name) or "%s\\%s.0" % (VENDORS[re.sub(r"\d+$", "", name)],
-                                                                 re.sub(r"^\D+", "", name))) for name in IDES}
+
+
+class Ide(collections.namedtuple("Ide", "name key bit kind suffix help folder")):
+    """An IDE version as a fake one needs it: where the real IDE keeps its
+    settings (below Software), the product's catalogue bit for it, its
+    compiler kind, the suffix of the library's package names for it, its
+    WinHelp files and the library's folder for it. Kinds: d3 (Delphi 3),
+    delphi (4 to 7), cb (C++Builder), bds (Delphi 2005 to XE, which keep the
+    C++ paths from 2007 on: bds-cpp), x64 (XE2 on, with dcc64)."""
+
+    rt = property(lambda self: "qzl" + self.suffix)
+    dcl = property(lambda self: "dclqzl" + self.suffix)
+
+
+IDES = {ide.name: ide for ide in [
+    Ide("Delphi3", r"Borland\Delphi\3.0", 0x1, "d3", "30", ("delphi3.cfg",), "delphi3"),
+    Ide("Delphi4", r"Borland\Delphi\4.0", 0x2, "delphi", "40", ("delphi4.cfg", "delphi4.ohi", "delphi4.ohl"),
+        "Delphi4"),
+    Ide("Delphi5", r"Borland\Delphi\5.0", 0x4, "delphi", "50", ("delphi5.ohi", "delphi5.ohl"), "Delphi5"),
+    Ide("CBuilder4", r"Borland\C++Builder\4.0", 0x10, "cb", "40", ("bcb4.cfg", "bcb4.ohi", "bcb4.ohl"), "CBuilder4"),
+    Ide("CBuilder5", r"Borland\C++Builder\5.0", 0x20, "cb", "50", ("bcb5.ohi", "bcb5.ohl"), "CBuilder5"),
+    Ide("Delphi6", r"Borland\Delphi\6.0", 0x40, "delphi", "60", ("delphi6.ohi", "delphi6.ohl", "delphi6.als"),
+        "Delphi6"),
+    Ide("CBuilder6", r"Borland\C++Builder\6.0", 0x80, "cb", "60", ("bcb6.ohi", "bcb6.ohl", "bcb6.als"), "CBuilder6"),
+    Ide("Delphi7", r"Borland\Delphi\7.0", 0x100, "delphi", "70", ("d7.ohi", "d7.ohl", "d7.als"), "Delphi7"),
+    Ide("Delphi9", r"Borland\BDS\3.0", 0x200, "bds", "90", (), "Delphi9"),
+    Ide("BDS2006", r"Borland\BDS\4.0", 0x400, "bds", "2006", (), "BDS2006"),
+    Ide("Delphi2007", r"Borland\BDS\5.0", 0x800, "bds-cpp", "2007", (), "Delphi2007"),
+    Ide("BDS2009", r"CodeGear\BDS\6.0", 0x1000, "bds-cpp", "2009", (), "BDS2009"),
+    Ide("BDS2010", r"CodeGear\BDS\7.0", 0x2000, "bds-cpp", "2010", (), "BDS2010"),
+    Ide("RADStudio8", r"Embarcadero\BDS\8.0", 0x4000, "bds-cpp", "150", (), "RADStudio8"),
+    Ide("RADStudio9", r"Embarcadero\BDS\9.0", 0x8000, "x64", "160", (), "RADStudio9"),
+    Ide("RADStudio10", r"Embarcadero\BDS\10.0", 0x10000, "x64", "170", (), "RADStudio10"),
+    Ide("RADStudio11", r"Embarcadero\BDS\11.0", 0x20000, "x64", "180", (), "RADStudio11"),
+    Ide("RADStudio12", r"Embarcadero\BDS\12.0", 0x40000, "x64", "190", (), "RADStudio12"),
+    Ide("RADStudio14", r"Embarcadero\BDS\14.0", 0x80000, "x64", "200", (), "RADStudio14"),
+    Ide("RADStudio15", r"Embarcadero\BDS\15.0", 0x100000, "x64", "210", (), "RADStudio15"),
+    Ide("RADStudio16", r"Embarcadero\BDS\16.0", 0x200000, "x64", "220", (), "RADStudio16"),
+    Ide("RADStudio17", r"Embarcadero\BDS\17.0", 0x400000, "x64", "230", (), "RADStudio17"),
+    Ide("RADStudio18", r"Embarcadero\BDS\18.0", 0x800000, "x64", "240", (), "RADStudio18"),
+    Ide("RADStudio19", r"Embarcadero\BDS\19.0", 0x1000000, "x64", "250", (), "RADStudio19"),
+    Ide("RADStudio20", r"Embarcadero\BDS\20.0", 0x2000000, "x64", "260", (), "RADStudio20"),
+    Ide("RADStudio21", r"Embarcadero\BDS\21.0", 0x4000000, "x64", "270", (), "RADStudio21"),
+    Ide("RADStudio22", r"Embarcadero\BDS\22.0", 0x8000000, "x64", "280", (), "RADStudio22"),
+]}
+REG_KEYS = {name: "Software\\" + ide.key for name, ide in IDES.items()}
 
 
 # ---- Session and programs ----------------------------------------------------
@@ -310,7 +349,7 @@ def ide_values(ide, root):
     its machine-wide folder (in the view of the shipped programs, where a
     32-bit IDE's installer writes it) and the user's settings."""
     key = "[HKEY_CURRENT_USER\\%s" % REG_KEYS[ide.name]
-    macro = "$(BDS)" if ide.entry >= 10 else "$(DELPHI)" if ide.kind != "cb" else "$(BCB)"
+    macro = "$(BDS)" if ide.kind in ("bds", "bds-cpp", "x64") else "$(DELPHI)" if ide.kind != "cb" else "$(BCB)"
     lines = ["[HKEY_LOCAL_MACHINE\\%s]" % REG_KEYS[ide.name], '"RootDir"=' + reg_string(root),
              key + "]", '"RootDir"=' + reg_string(root), key + "\\Known Packages]"]
     if ide.kind == "x64":
@@ -319,9 +358,9 @@ def ide_values(ide, root):
                       key + "\\C++\\Paths\\%s]" % platform, '"IncludePath"=' + reg_string(macro + "\\include"),
                       '"LibraryPath"=' + reg_string(macro + "\\lib\\" + platform)]
         return lines
-    lines += [key + "\\Library]", '"%s"=' % ("SearchPath" if ide.entry == 1 else "Search Path")
+    lines += [key + "\\Library]", '"%s"=' % ("SearchPath" if ide.kind == "d3" else "Search Path")
               + reg_string(macro + "\\Lib;" + macro + "\\Imports")]
-    if ide.cpp == "cpppaths":
+    if ide.kind == "bds-cpp":
         lines += [key + "\\CppPaths]", '"IncludePath"=' + reg_string(macro + "\\include"),
                   '"LibraryPath"=' + reg_string(macro + "\\lib")]
     return lines
@@ -338,10 +377,10 @@ def make_ides(root, names, without64=()):
         tools += ["dcc64.exe"] if ide.kind == "x64" and name not in without64 else []
         for tool in tools:
             write(roots[name] + "\\bin\\" + tool, (BUILD / "bin" / "qz_standin.exe").read_bytes())
-        for help_file in ide.help_files:
+        for help_file in ide.help:
             write(roots[name] + "\\Help\\" + help_file, HELP_TEXT[help_file[-3:]])
-        if ide.help_files:
-            write(roots[name] + "\\Help\\" + ide.help_files[0][:-3] + "gid", b"?_\x03\x00WinHelp cache")
+        if ide.help:
+            write(roots[name] + "\\Help\\" + ide.help[0][:-3] + "gid", b"?_\x03\x00WinHelp cache")
         lines += ide_values(ide, roots[name])
     reg_import(lines)
     return roots
@@ -367,7 +406,8 @@ def fake_ides(root, names, without64=()):
 def running_ide(root, name):
     """The IDE's program running from its bin folder: the window driver under
     the IDE's program name, idle until the block ends."""
-    exe = "bcb.exe" if IDES[name].kind == "cb" else "delphi32.exe" if IDES[name].entry <= 9 else "bds.exe"
+    kind = IDES[name].kind
+    exe = "bcb.exe" if kind == "cb" else "delphi32.exe" if kind in ("d3", "delphi") else "bds.exe"
     write(root + "\\bin\\" + exe, (BUILD / "bin" / "qz_driver.exe").read_bytes())
     ide = subprocess.Popen(["wine", root + "\\bin\\" + exe], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                            env=wine_env())
@@ -388,15 +428,15 @@ def remove_tree(path):
 # ---- Installations -------------------------------------------------------------------
 def payload_tree():
     """Folders and payload files of the script table, as extract mode writes
-    them below the current directory: {relative path: the payload's source
-    file in the repository (a built program for "@name"), None for a folder}."""
+    them below the current directory: {relative path: the payload's file as
+    the build generated it (a built program for "@name"), None for a folder}."""
     table, tree = gen_script.build_table(), {}
     for ident, text, code, *_ in table.rows:
         if ident & 0xFFFF == gen_script.OP["MkDir"] and text:
             tree[text] = None
         elif ident & 0xFFFF == gen_script.OP["Payload"]:
             source = table.payload[code]
-            tree[text] = next(SHIPPED.glob(source[1:] + ".*")) if source.startswith("@") else SRC / source
+            tree[text] = next(SHIPPED.glob(source[1:] + ".*")) if source.startswith("@") else BUILD / "generated" / source
     return tree
 
 

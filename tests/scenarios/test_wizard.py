@@ -1,15 +1,27 @@
 """The real setup.exe wizard, driven from outside as a user drives it: the
 product's whole script into fake IDEs with one of them unchecked, what it
 leaves, and a next start that presets from it."""
-import re
-
 import harness as h
 
 WIZARD = "Installation Wizard for Orvane library v4.07"
 IDC_NEXT, IDC_CANCEL, IDC_TEXT, IDC_DIRECTORY, IDC_VERSIONS = 1000, 2, 256, 1010, 1013
-# The selection rows in display order: name, item bit, catalogue bit of its IDE.
-ROWS = [(name, int(item, 16), int(ide, 16)) for item, name, ide in re.findall(
-    r'\{(0x\w+), +L"([^"]+)", +false, +(0x\w+|0)\}', (h.SRC / "catalogue" / "Catalogue.cpp").read_text())]
+# The selection rows in display order: name, item bit (InstallItems), catalogue
+# bit of its IDE (InstallVersions), as a previous installation stored them.
+ROWS = [
+    ("RAD Studio 11", 0x20000000, 0x8000000), ("RAD Studio XE10.4", 0x10000000, 0x4000000),
+    ("RAD Studio XE10.3", 0x8000000, 0x2000000), ("RAD Studio XE10.2", 0x4000000, 0x1000000),
+    ("RAD Studio XE10.1", 0x2000000, 0x800000), ("RAD Studio XE10", 0x1000000, 0x400000),
+    ("RAD Studio XE8", 0x800000, 0x200000), ("RAD Studio XE7", 0x400000, 0x100000),
+    ("RAD Studio XE6", 0x200000, 0x80000), ("RAD Studio XE5", 0x100000, 0x40000),
+    ("RAD Studio XE4", 0x80000, 0x20000), ("RAD Studio XE3", 0x40000, 0x10000),
+    ("RAD Studio XE2", 0x20000, 0x8000), ("RAD Studio XE", 0x10000, 0x4000),
+    ("RAD Studio 2010", 0x8000, 0x2000), ("CodeGear RAD Studio 2009", 0x4000, 0x1000),
+    ("CodeGear RAD Studio 2007", 0x2000, 0x800), ("Borland Developer Studio 2006", 0x1000, 0x400),
+    ("Delphi 2005", 0x800, 0x200), ("Delphi 7", 0x400, 0x100), ("Delphi 6", 0x8, 0x40), ("Delphi 5", 0x4, 0x4),
+    ("Delphi 4", 0x2, 0x2), ("Delphi 3", 0x1, 0x1), ("C++Builder 6", 0x40, 0x80), ("C++Builder 5", 0x20, 0x20),
+    ("C++Builder 4", 0x10, 0x10), ("Context help files", 0x80, 0), ("Delphi demo projects", 0x100, 0),
+    ("C++Builder demo projects", 0x200, 0),
+]
 # make, dcc32, and dcc32 with dcc64; Delphi 3 gets unchecked.
 INSTALLED = ["Delphi3", "CBuilder6", "Delphi7", "RADStudio9"]
 UNCHECKED, UNCHECKED_IDE = "Delphi 3", "Delphi3"
@@ -58,7 +70,7 @@ def test_wizard_installs_into_the_chosen_ides_and_the_next_start_presets_from_it
         elsewhere = h.machine_keys_elsewhere()
         pid, wizard = start(driver)
         assert driver("press", wizard, IDC_NEXT) == ["ok"]
-        installed_bits = {1 << (h.IDES[name].entry - 1) for name in INSTALLED}
+        installed_bits = {h.IDES[name].bit for name in INSTALLED}
         assert checked_rows(driver, wizard) == [(name, ide in installed_bits or ide == 0, ide in installed_bits or ide == 0)
                                                 for name, _, ide in ROWS]
         driver("clickrow", wizard, IDC_VERSIONS, [r[0] for r in ROWS].index(UNCHECKED))

@@ -4,8 +4,9 @@
 # folder (KnownDLLs), no SEH handlers, programs aware of Remote Desktop
 # servers, a manifest, the version information, a size ceiling, setup's
 # resources at a page boundary of the file, and a second reading by pefile.
-# usage: check-pe.sh <objdump> <dist-dir> <source-dir> [python3 with pefile]
-objdump="$1"; dist="$2"; src="$3"; python="${4:-python3}"
+# usage: check-pe.sh <objdump> <dist-dir> <generated-dir> [python3 with pefile]
+# (the build's generated folder, with the payload list and files)
+objdump="$1"; dist="$2"; generated="$3"; python="${4:-python3}"
 pass=0; fail=0
 check() {  # check <description> <command...>
   desc="$1"; shift
@@ -67,7 +68,7 @@ done
 # Ceilings in bytes: an include or a call that drags a library back in shows
 # here. setup.exe counts without the payload files and the two programs it carries.
 size() { stat -c %s "$1" 2>/dev/null || echo 0; }
-payload=$(sed -n 's|^[0-9][0-9]* \([^@].*\)|'"$src"'/\1|p' "$src/resources/payload.lst" | xargs stat -c %s |
+payload=$(sed -n 's|^[0-9][0-9]* \([^@].*\)|'"$generated"'/\1|p' "$generated/resources/payload.lst" | xargs stat -c %s |
           awk '{ s += $1 } END { print s }')
 own=$(($(size "$dist/setup.exe") - payload - $(size "$dist/untwk.exe") - $(size "$dist/qzlabout.dll")))
 check "setup.exe less payload ($own bytes) is at most 184320" test "$own" -gt 0 -a "$own" -le 184320

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/KindDirs.h"
 #include "script/Script.h"
 
 namespace {
@@ -129,15 +130,18 @@ TEST_CASE("Run shows each item's status until an item with its own, and reports 
 {
     TSandbox box;
     Shared.InstallDir = box / L"inst";
-    const std::vector<TScriptItem> items = {
-        {opCreateFolder, L"d", 0, 3}, {opCopyPayloadIfMissing, L"g", 1, 2}, {opSelectProduct, L"D", 1},
-        {opCopyPayloadFile, L"f", 1, 3}, {opCopyPayloadIfMissing, L"f", 1, 3}, {opCompilePackage, L"p"}};
+    const std::vector<TScriptItem> items = {{opCreateFolder, L"d", 0, dkInstall},
+                                            {opCopyPayloadIfMissing, L"g", 1, dkProductRoot},
+                                            {opSelectProduct, L"D", 1},
+                                            {opCopyPayloadFile, L"f", 1, dkInstall},
+                                            {opCopyPayloadIfMissing, L"f", 1, dkInstall},
+                                            {opCompilePackage, L"p"}};
     const TWalk walk = Run(items);
     const std::vector<std::wstring> statuses = {L"Creating directory", L"Creating directory", L"Creating directory",
                                                 L"Copying file", L"Copying file", L"Compiling package"};
     CHECK(walk.Statuses == statuses);
     CHECK(walk.Steps == 6);
-    // Kind 2 needs a current version; an empty mask compiles nothing.
+    // dkProductRoot needs a current version; an empty mask compiles nothing.
     const std::vector<std::wstring> failures = {
         L"Error in ScriptItem=1, ErrorCode=fffffff8h ScriptItemId=8010 with text\r\n"
         L"No IDE version selected for: g...Fail",
@@ -151,9 +155,57 @@ TEST_CASE("Run shows each item's status until an item with its own, and reports 
     CHECK(walk.Lines == lines);
 }
 
+TEST_CASE("directory kinds name their folders at each call, the product's from the entry current then")
+{
+    TSandbox box;
+    Shared.InstallDir = box / L"inst";
+    TBorlandProduct& d7 = *IdeByIndex(9);
+    const std::wstring detected = d7.RootDir;
+    d7.RootDir = L"C:\\D7";
+    SetCurrentProduct(0, L"");
+    const std::pair<uint32_t, std::wstring> rows[] = {
+        {dkNone, L""}, {dkWindows, WindowsDirectory()}, {dkProductRoot, L""}, {dkInstall, box / L"inst"},
+        {dkProductHelp, L""}, {dkTemp, TempDirectory()}, {dkSystem, SystemDirectory()}, {7, L""}};
+    for (const auto& row : rows)
+        CHECK_MESSAGE(GetKindDir(row.first) == row.second, row.first);
+    CHECK_FALSE(TempDirectory().empty());
+    SetCurrentProduct(9, L"Delphi7");
+    CHECK(GetKindDir(dkProductRoot) == L"C:\\D7");
+    d7.RootDir = L"E:\\Delphi 7";  // detection after the product became current
+    CHECK(GetKindDir(dkProductHelp) == L"E:\\Delphi 7\\Help\\");
+    d7.RootDir = L"";
+    CHECK(GetKindDir(dkProductHelp) == L"");  // not "\\Help\\" on the current drive
+    d7.RootDir = detected;
+    SetCurrentProduct(0, L"");
+}
+
+TEST_CASE("a path splits at its last backslash, and a folder with a ; in its name is one entry of a ; list")
+{
+    const wchar_t* const splits[][3] = {
+        {L"C:\\A\\b.bpl", L"C:\\A", L"b.bpl"}, {L"C:\\b.bpl", L"C:\\", L"b.bpl"},
+        {L"\\\\?\\C:\\A", L"\\\\?\\C:\\", L"A"}, {L"Software\\X\\Y", L"Software\\X", L"Y"},
+        {L"A\\", L"A", L""}, {L"\\b.bpl", L"", L"\\b.bpl"}, {L"b.bpl", L"", L"b.bpl"}, {L"", L"", L""}};
+    for (const auto& row : splits) {
+        const TPathParts parts = SplitPath(row[0]);
+        CHECK_MESSAGE((parts.Folder == row[1] && parts.Name == row[2]), row[0]);
+    }
+    // The list rules themselves are judged through AddIdePath above and the deinstaller's undo.
+    std::wstring list = L"D;C:\\A;B;E";
+    CHECK((!AddListEntry(list, L"c:\\a;b") && RemoveListEntry(list, L"C:\\A;B") && list == L"D;E"));
+}
+
+TEST_CASE("a hidden program starts in the folder it is given and is waited for; a missing one gives the reason")
+{
+    TSandbox box;
+    const std::wstring cmd = CombinePath(SystemDirectory(), L"cmd.exe");
+    REQUIRE(StartHidden(cmd, L"cmd /c cd > here.txt", box.Dir, INFINITE) == 0);
+    CHECK(ReadBytes(box / L"here.txt") == WideToAnsi(box.Dir) + "\r\n");
+    CHECK(StartHidden(L"", QuotePath(box / L"missing.exe"), L"", INFINITE) == ERROR_FILE_NOT_FOUND);
+}
+
 TEST_CASE("DeleteDirTree refuses protected folders and removes a directory link without entering it")
 {
-    const std::wstring windows = GetKindDir(1);
+    const std::wstring windows = WindowsDirectory();
     const std::pair<std::wstring, bool> rows[] = {
         {L"", true}, {L"Orvane", true}, {L"C:Orvane", true}, {L"C:\\", true}, {L"\\\\server\\share\\", true},
         {LowerCase(windows) + L"\\", true}, {windows + L"\\qz\\..", true}, {windows + L"\\Orvane", false},

@@ -59,6 +59,18 @@ TEST_CASE("the deinstaller undoes nothing from a broken log, and walks a whole o
     const std::string log = Log(box / L"inst", Record(opCreateFolder, 0, 3, L"\u03a9m\u00e9ga"));
     CHECK(Deinstall(box, log.substr(0, log.size() - 3)) == -5);  // the last record cut short
     CHECK(Deinstall(box, log.substr(0, log.size() - 2) + "\x11" + '\0') == -5);  // its two lengths disagree
+    CHECK(Deinstall(box, "") == -3);
+    CHECK(Deinstall(box, "UNTWX02" + log.substr(7)) == -4);
+    CHECK(TDeinstall().PrepareUninstFile(box / L"missing.log") == -2);
+    {  // a whole log followed by more than 64 MiB, which is refused before it is read
+        REQUIRE(WriteBytes(box / L"large.log", log));
+        const TFileHandle large(CreateFileW((box / L"large.log").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        LARGE_INTEGER end;
+        end.QuadPart = 0x4000001;
+        REQUIRE((SetFilePointerEx(large.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(large.Get())));
+    }
+    CHECK(TDeinstall().PrepareUninstFile(box / L"large.log") == -4);
     CHECK(DirectoryExists(folder));
 
     // Backwards the first SelectProduct of the log is met last; forwards the last one.

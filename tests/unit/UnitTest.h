@@ -12,7 +12,6 @@
 
 #include "support/Handles.h"
 #include "support/SharedState.h"
-#include "support/DirKinds.h"
 #include "support/Files.h"
 #include "support/Process.h"
 #include "support/Registry.h"

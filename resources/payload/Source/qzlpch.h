@@ -1,3 +1,0 @@
-// Precompiled header of the Orvane library packages
-#include <vcl.h>
-#pragma hdrstop

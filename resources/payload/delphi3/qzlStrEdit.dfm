@@ -1,7 +1,0 @@
-object qzStrEditDlg: TqzStrEditDlg
-  Left = 200
-  Top = 120
-  Caption = 'Orvane library'
-  ClientHeight = 240
-  ClientWidth = 360
-end
