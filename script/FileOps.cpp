@@ -1,7 +1,5 @@
 // File operations: folders, payload files, copies, deletions, existence tests
 // and in-place edits of text files.
-#include "catalogue/Catalogue.h"
-#include "catalogue/KindDirs.h"
 #include "script/ScriptOps.h"
 #include "support/Files.h"
 #include "support/Handles.h"
@@ -10,9 +8,12 @@
 
 namespace {
 
-// Opens an existing file for an in-place edit and reads it whole:
-// 0, -1 missing or not openable, -2 size unreadable or 2 GiB or more.
-int ReadForEdit(const std::wstring& path, TFileHandle& file, std::string& content)
+// "...Fail" with the system's reason, as the error note and the log show it.
+std::wstring FailWith(DWORD error) { return std::wstring(sfFail) + L". " + SysErrorMessage(error); }
+
+}  // namespace
+
+int TScriptOps::ReadForEdit(const std::wstring& path, TFileHandle& file, std::string& content)
 {
     file.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -21,10 +22,7 @@ int ReadForEdit(const std::wstring& path, TFileHandle& file, std::string& conten
     return ReadWholeFile(file, content) == TFileRead::Read ? 0 : -2;
 }
 
-// "...Fail" with the system's reason, as the error note and the log show it.
-std::wstring FailWith(DWORD error) { return std::wstring(sfFail) + L". " + SysErrorMessage(error); }
-
-void WriteAt(const TFileHandle& file, LONGLONG offset, const std::string& bytes)
+void TScriptOps::WriteAt(const TFileHandle& file, LONGLONG offset, const std::string& bytes)
 {
     LARGE_INTEGER position;
     position.QuadPart = offset;
@@ -34,14 +32,9 @@ void WriteAt(const TFileHandle& file, LONGLONG offset, const std::string& bytes)
         WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-}  // namespace
-
-int TScriptOps::CreateFolder(TScript& s)
+int TScriptOps::CreateFolder(TOpCall& s)
 {
-    const TScriptItem& item = Item(s);
-    std::wstring folder;
-    if (!ItemPath(s, item.DirKind, item.Text, folder))
-        return errNoProduct;
+    const std::wstring& folder = s.Path;
     const DWORD error = ForceDirectory(folder);
     Log(s) = L"Creating directory: " + folder;
     if (error == 0)
@@ -51,12 +44,10 @@ int TScriptOps::CreateFolder(TScript& s)
     return static_cast<int>(error);
 }
 
-int TScriptOps::CopyPayload(TScript& s, bool overwrite)
+int TScriptOps::CopyPayload(TOpCall& s, bool overwrite)
 {
     const TScriptItem& item = Item(s);
-    std::wstring target;
-    if (!ItemPath(s, item.DirKind, item.Text, target))
-        return errNoProduct;
+    const std::wstring& target = s.Path;
     Log(s) = L"Copying file: " + target;
     if (!overwrite && PathExists(target)) {
         Log(s) += sfAlready;
@@ -67,9 +58,9 @@ int TScriptOps::CopyPayload(TScript& s, bool overwrite)
     return static_cast<int>(error);
 }
 
-int TScriptOps::CopyPayloadFile(TScript& s) { return CopyPayload(s, true); }
+int TScriptOps::CopyPayloadFile(TOpCall& s) { return CopyPayload(s, true); }
 
-int TScriptOps::CopyPayloadIfMissing(TScript& s) { return CopyPayload(s, false); }
+int TScriptOps::CopyPayloadIfMissing(TOpCall& s) { return CopyPayload(s, false); }
 
 bool TScriptOps::PayloadIsNewer(const TScriptItem& item, const std::wstring& target)
 {
@@ -90,46 +81,36 @@ bool TScriptOps::PayloadIsNewer(const TScriptItem& item, const std::wstring& tar
     return payloadLow > targetLow;
 }
 
-int TScriptOps::CopyPayloadIfNewer(TScript& s)
+int TScriptOps::CopyPayloadIfNewer(TOpCall& s)
 {
-    const TScriptItem& item = Item(s);
-    std::wstring target;
-    if (!ItemPath(s, item.DirKind, item.Text, target))
-        return errNoProduct;
-    if (PayloadIsNewer(item, target))
+    const std::wstring& target = s.Path;
+    if (PayloadIsNewer(Item(s), target))
         return CopyPayload(s, true);
     Log(s) = L"Copying file: " + target + sfAlready;
     return 0;
 }
 
-int TScriptOps::ClearFolder(TScript& s)
+int TScriptOps::ClearFolder(TOpCall& s)
 {
-    const TScriptItem& item = Item(s);
-    std::wstring folder;
-    if (!ItemPath(s, item.DirKind, item.Text, folder))
-        return errNoProduct;
+    const std::wstring& folder = s.Path;
     const uint32_t bits = DeleteDirTree(folder, true);
     Log(s) = L"Clearing directory: " + folder + (bits != 0 ? sfFail : sfSuccess);
     return 0;
 }
 
-int TScriptOps::SetWorkFolder(TScript& s)
+int TScriptOps::SetWorkFolder(TOpCall& s)
 {
-    const TScriptItem& item = Item(s);
-    std::wstring folder;
-    if (!ItemPath(s, item.DirKind, item.Text, folder))
-        return errNoProduct;
+    const std::wstring& folder = s.Path;
     if (!SetCurrentDirectoryW(folder.c_str()))
         return LastError();
     return 0;
 }
 
-int TScriptOps::CopyInstalledFile(TScript& s)
+int TScriptOps::CopyInstalledFile(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
-    std::wstring source, destination;
-    if (!ItemPath(s, item.DirKind, item.Text, source))
-        return errNoProduct;
+    const std::wstring& source = s.Path;
+    std::wstring destination;
     if (item.Target && !ItemPath(s, item.Target->DirKind, item.Target->Name, destination))
         return errNoProduct;
     Log(s) = L"Copying file: from " + source + L" to " + destination + L" ";
@@ -142,35 +123,30 @@ int TScriptOps::CopyInstalledFile(TScript& s)
     return 0;
 }
 
-int TScriptOps::TestFile(TScript& s)
+int TScriptOps::TestFile(TOpCall& s)
 {
-    const TScriptItem& item = Item(s);
-    std::wstring path;
-    if (!ItemPath(s, item.DirKind, item.Text, path))
-        return errNoProduct;
+    const std::wstring& path = s.Path;
     const bool exists = PathExists(path);
     Log(s) = L"Check file: " + path + (exists ? sfSuccess : sfFail);
     return exists ? 0 : 1;
 }
 
-int TScriptOps::CheckFileExists(TScript& s) { return TestFile(s); }
+int TScriptOps::CheckFileExists(TOpCall& s) { return TestFile(s); }
 
-int TScriptOps::DeleteSingleFile(TScript& s)
+int TScriptOps::DeleteSingleFile(TOpCall& s)
 {
-    const TScriptItem& item = Item(s);
-    std::wstring path;
-    if (!ItemPath(s, item.DirKind, item.Text, path))
-        return errNoProduct;
+    const std::wstring& path = s.Path;
     DeleteFileOrLink(path);
     Log(s) = L"Deleting file: " + path + sfSuccess;
     return 0;
 }
 
-int TScriptOps::CopyFiles(TScript& s)
+int TScriptOps::CopyFiles(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
-    std::wstring mask, destination;
-    if (!ItemPath(s, item.DirKind, item.Text, mask) || !ItemPath(s, item.DirKind2, item.Text3, destination))
+    const std::wstring& mask = s.Path;
+    std::wstring destination;
+    if (!ItemPath(s, item.DirKind2, item.Text3, destination))
         return errNoProduct;
     const std::wstring sourceFolder = SplitPath(mask).Folder;
     const std::wstring destinationFolder = SplitPath(destination).Folder;
@@ -194,12 +170,9 @@ int TScriptOps::CopyFiles(TScript& s)
     return result;
 }
 
-int TScriptOps::DeleteFiles(TScript& s)
+int TScriptOps::DeleteFiles(TOpCall& s)
 {
-    const TScriptItem& item = Item(s);
-    std::wstring mask;
-    if (!ItemPath(s, item.DirKind, item.Text, mask))
-        return errNoProduct;
+    const std::wstring& mask = s.Path;
     const std::wstring folder = SplitPath(mask).Folder;
     WIN32_FIND_DATAW found;
     TFindHandle find(FindFirstFileW(mask.c_str(), &found));
@@ -213,44 +186,12 @@ int TScriptOps::DeleteFiles(TScript& s)
     return 0;
 }
 
-int TScriptOps::AppendToHelpConfig(TScript& s)
+int TScriptOps::MergeFiles(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
-    const TBorlandProduct* ide = CurrentIde();
-    if (!ide)
-        return NoProduct(s);
-    // Only slots 1 to 3 name a file; any other slot names none.
-    const wchar_t* name = item.Code >= 1 && item.Code <= 3 ? ide->HelpStr[item.Code - 1] : L"";
-    if (!name || !*name)
-        return -1;
-    const std::wstring path = CombinePath(GetKindDir(item.DirKind), name);
-
-    TFileHandle file;
-    std::string content;
-    const int opened = ReadForEdit(path, file, content);
-    if (opened != 0)
-        return opened;
-
-    std::string line = WideToAnsi(TextOrEmpty(item.Text));
-    Log(s) = L"Modifying file: " + path;
-    if (SubTextPosA(LowerCaseA(content), LowerCaseA(line)) > 0) {
-        Log(s) += sfAlready;
-        return 0;
-    }
-    line += "\r\n";
-    const bool endsWithBreak = content.size() >= 2 && content.compare(content.size() - 2, 2, "\r\n") == 0;
-    if (endsWithBreak && line.compare(0, 2, "\r\n") == 0)
-        line.erase(0, 2);
-    WriteAt(file, static_cast<LONGLONG>(content.size()), line);
-    Log(s) += sfSuccess;
-    return 0;
-}
-
-int TScriptOps::MergeFiles(TScript& s)
-{
-    const TScriptItem& item = Item(s);
-    std::wstring source, target;
-    if (!ItemPath(s, item.DirKind, item.Text, source) || !ItemPath(s, item.DirKind2, item.Text3, target))
+    const std::wstring& source = s.Path;
+    std::wstring target;
+    if (!ItemPath(s, item.DirKind2, item.Text3, target))
         return errNoProduct;
     TtwkStringList sourceLines, targetLines;
     targetLines.SetDuplicates(dupIgnore);
@@ -266,12 +207,10 @@ int TScriptOps::MergeFiles(TScript& s)
     return 0;
 }
 
-int TScriptOps::ReplaceText(TScript& s)
+int TScriptOps::ReplaceText(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
-    std::wstring path;
-    if (!ItemPath(s, item.DirKind, item.Text, path))
-        return errNoProduct;
+    const std::wstring& path = s.Path;
     TFileHandle file;
     std::string content;
     const int opened = ReadForEdit(path, file, content);

@@ -1,8 +1,11 @@
-// Help registration, external programs, the Windows uninstall entry, the
-// product key, and the removal of a previously installed version.
+// Help registration and the IDEs' help configuration, external programs, the
+// Windows uninstall entry, the product key, and the removal of a previously
+// installed version.
 #include "catalogue/Catalogue.h"
+#include "catalogue/KindDirs.h"
 #include "script/ScriptOps.h"
 #include "support/Files.h"
+#include "support/Handles.h"
 #include "support/Process.h"
 #include "support/Registry.h"
 #include "support/SharedState.h"
@@ -53,25 +56,54 @@ uint32_t EstimatedSizeKb()
 
 }  // namespace
 
-int TScriptOps::SetHelpDirectory(TScript& s)
+int TScriptOps::SetHelpDirectory(TOpCall& s)
 {
-    const TScriptItem& item = Item(s);
-    std::wstring folder;
-    if (!ItemPath(s, item.DirKind, item.Text, folder))
-        return errNoProduct;
-    s.FHelpDir = folder;
+    s.State.HelpDir = s.Path;
     return 0;
 }
 
-int TScriptOps::RegisterWinHelp(TScript& s)
+int TScriptOps::RegisterWinHelp(TOpCall& s)
 {
     const std::wstring name = TextOrEmpty(Item(s).Text);
-    const bool written = RegWriteStr(HKEY_LOCAL_MACHINE, WinHelpKey, name, s.FHelpDir);
+    const bool written = RegWriteStr(HKEY_LOCAL_MACHINE, WinHelpKey, name, s.State.HelpDir);
     Log(s) = L"Registering windows help: " + name + (written ? sfSuccess : sfFail);
     return written ? 0 : -1;
 }
 
-int TScriptOps::RunHelpRegistration(TScript& s)
+int TScriptOps::AppendToHelpConfig(TOpCall& s)
+{
+    const TScriptItem& item = Item(s);
+    const TBorlandProduct* ide = CurrentIde();
+    if (!ide)
+        return NoProduct(s);
+    // Only slots 1 to 3 name a file; any other slot names none.
+    const wchar_t* name = item.Code >= 1 && item.Code <= 3 ? ide->HelpStr[item.Code - 1] : L"";
+    if (!name || !*name)
+        return -1;
+    const std::wstring path = CombinePath(GetKindDir(item.DirKind), name);
+
+    TFileHandle file;
+    std::string content;
+    const int opened = ReadForEdit(path, file, content);
+    if (opened != 0)
+        return opened;
+
+    std::string line = WideToAnsi(TextOrEmpty(item.Text));
+    Log(s) = L"Modifying file: " + path;
+    if (SubTextPosA(LowerCaseA(content), LowerCaseA(line)) > 0) {
+        Log(s) += sfAlready;
+        return 0;
+    }
+    line += "\r\n";
+    const bool endsWithBreak = content.size() >= 2 && content.compare(content.size() - 2, 2, "\r\n") == 0;
+    if (endsWithBreak && line.compare(0, 2, "\r\n") == 0)
+        line.erase(0, 2);
+    WriteAt(file, static_cast<LONGLONG>(content.size()), line);
+    Log(s) += sfSuccess;
+    return 0;
+}
+
+int TScriptOps::RunHelpRegistration(TOpCall& s)
 {
     // The batch file names its companions without a folder.
     SetCurrentDirectoryW(CombinePath(Shared.InstallDir, L"help").c_str());
@@ -83,7 +115,7 @@ int TScriptOps::RunHelpRegistration(TScript& s)
     return 0;
 }
 
-int TScriptOps::RunFile(TScript& s)
+int TScriptOps::RunFile(TOpCall& s)
 {
     wchar_t current[MAX_PATH + 1] = {};
     const DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, current);
@@ -96,7 +128,7 @@ int TScriptOps::RunFile(TScript& s)
     return 0;
 }
 
-int TScriptOps::RegisterUninstaller(TScript& s)
+int TScriptOps::RegisterUninstaller(TOpCall& s)
 {
     const std::wstring displayName =
         std::wstring(Product::Maker) + L" " + Product::Name + L" v" + Product::Version;
@@ -127,7 +159,7 @@ int TScriptOps::RegisterUninstaller(TScript& s)
     return result;
 }
 
-int TScriptOps::CreateRegistryKey(TScript& s)
+int TScriptOps::CreateRegistryKey(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
     RegCreateKeyPath(RootKeyFromCode(item.Code), TextOrEmpty(item.Text));
@@ -135,7 +167,7 @@ int TScriptOps::CreateRegistryKey(TScript& s)
     return 0;
 }
 
-int TScriptOps::UninstallPrevious(TScript& s)
+int TScriptOps::UninstallPrevious(TOpCall& s)
 {
     const std::wstring key = UninstallKey();
     std::wstring displayName, command;
@@ -147,7 +179,9 @@ int TScriptOps::UninstallPrevious(TScript& s)
         return 0;
 
     // The old copy goes as far as it can; its failures do not stop setup.
-    TDeinstall deinstall;
+    // The IDEs are as the selection detected them. A log that names no
+    // installation folder is undone against the destination.
+    TDeinstall deinstall(Shared.InstallDir);
     if (deinstall.PrepareUninstFile(logPath) == 0 && deinstall.PrepareDeinstall() == 0)
         deinstall.DoDeinstall();
     Log(s) += sfSuccess;

@@ -61,7 +61,7 @@ TCompileCommand CompileCommand(const TBorlandProduct& ide, const TScriptItem& it
 // make missing, or the system's reason when the compiler cannot start. -5 to
 // -7, a security descriptor that could not be made, no longer occur: the
 // compiler starts with default security.
-int TScriptOps::CompilePackage(TScript& s)
+int TScriptOps::CompilePackage(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
     uint32_t mask = item.Code;
@@ -87,15 +87,13 @@ int TScriptOps::CompilePackage(TScript& s)
     return 0;
 }
 
-int TScriptOps::RegisterPackage(TScript& s)
+int TScriptOps::RegisterPackage(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
     const TBorlandProduct* ide = CurrentIde();
     if (!ide)
         return NoProduct(s);
-    std::wstring package;
-    if (!ItemPath(s, item.DirKind, item.Text, package))
-        return errNoProduct;
+    const std::wstring& package = s.Path;
 
     if (!RegWriteStr(HKEY_CURRENT_USER, std::wstring(ide->RegKey) + IdeKey::KnownPackages, package,
                      PackageDescription()))
@@ -120,15 +118,13 @@ int TScriptOps::RegisterPackage(TScript& s)
     return 0;
 }
 
-int TScriptOps::AddLibraryPath(TScript& s)
+int TScriptOps::AddLibraryPath(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
     const TBorlandProduct* ide = CurrentIde();
     if (!ide)
         return NoProduct(s);
-    std::wstring folder;
-    if (!ItemPath(s, item.DirKind, item.Text, folder))
-        return errNoProduct;
+    const std::wstring& folder = s.Path;
 
     const std::wstring suffix = TextOrEmpty(item.Text2);
     const std::wstring valueName = TextOrEmpty(item.Text3);
@@ -145,7 +141,7 @@ int TScriptOps::AddLibraryPath(TScript& s)
     return 0;
 }
 
-int TScriptOps::AddIdePath(TScript& s)
+int TScriptOps::AddIdePath(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
     const TBorlandProduct* ide = CurrentIde();
@@ -154,7 +150,7 @@ int TScriptOps::AddIdePath(TScript& s)
     const TPathParts value = SplitPath(std::wstring(ide->RegKey) + TextOrEmpty(item.Text));
     if (value.Folder.empty())
         return 0;
-    const std::wstring folder = GetInstallSubDir(static_cast<uint8_t>(item.Code));
+    const std::wstring folder = GetInstallSubDir(static_cast<uint8_t>(item.Code), Shared.InstallDir);
 
     switch (AppendToPathList(Log(s), value.Folder, value.Name, folder)) {
     case TPathAppend::ReadFailed: return 0;  // an IDE without that value is left alone

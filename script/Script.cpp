@@ -32,15 +32,11 @@ TScript::~TScript() { Stop(); }
 
 int TScript::Start()
 {
-    // The deinstaller replaces the installation directory with the one in
-    // the old log.
-    const std::wstring installDir = Shared.InstallDir;
-    TScriptOps::UninstallPrevious(*this);
-    Shared.InstallDir = installDir;
+    TOpCall call{CurrentItem(), FLogText, FState, {}};
+    TScriptOps::UninstallPrevious(call);
 
-    if (FLogEnable)
-        OpenTextLog();
-    if (OpenBinLog() != 0 && FLogEnable) {
+    OpenTextLog();
+    if (OpenBinLog() != 0) {
         FLogText = SysErrorMessage(GetLastError());
         WriteLogLine(FLogText);
     }
@@ -51,8 +47,7 @@ int TScript::Start()
 int TScript::Stop()
 {
     CloseBinLog();
-    if (FLogEnable)
-        CloseTextLog();
+    CloseTextLog();
     return 0;
 }
 
@@ -85,12 +80,9 @@ std::wstring ScriptErrorText(int item, int error, uint32_t itemId, const std::ws
 
 void TScript::ItemText(std::wstring& text) const
 {
-    switch (TypeIdOf(CurrentItem().Id)) {
-    case opCompilePackage: text = L"Compiling package"; break;
-    case opCreateFolder: text = L"Creating directory"; break;
-    case opCopyPayloadFile: text = L"Copying file"; break;
-    default: break;
-    }
+    const TScriptOps::TEntry* entry = TScriptOps::Find(TypeIdOf(CurrentItem().Id));
+    if (entry && entry->Status)
+        text = entry->Status;
 }
 
 int TScript::ItemDoScript()
@@ -98,10 +90,10 @@ int TScript::ItemDoScript()
     const TScriptItem& item = CurrentItem();
     const uint16_t typeId = TypeIdOf(item.Id);
 
-    if (FSkipTypeId > 0) {
-        if (typeId == FSkipTypeId && item.Code == FSkipCode) {
-            FSkipTypeId = 0;
-            FSkipCode = 0;
+    if (FState.SkipTypeId > 0) {
+        if (typeId == FState.SkipTypeId && item.Code == FState.SkipCode) {
+            FState.SkipTypeId = 0;
+            FState.SkipCode = 0;
         }
         return 0;
     }
@@ -111,10 +103,12 @@ int TScript::ItemDoScript()
         return 0;
 
     int result = 0;
-    if (const TScriptOps::THandler handler = TScriptOps::Find(typeId))
-        result = handler(*this);
+    if (const TScriptOps::TEntry* entry = TScriptOps::Find(typeId)) {
+        TOpCall call{item, FLogText, FState, {}};
+        result = TScriptOps::Perform(*entry, call);
+    }
 
-    if (FLogEnable && !FLogText.empty())
+    if (!FLogText.empty())
         WriteLogLine(FLogText);
     if (item.Id & ifLogged)
         LogItem();
@@ -123,7 +117,7 @@ int TScript::ItemDoScript()
 
 void TScript::WriteLogLine(const std::wstring& line)
 {
-    if (!FLogEnable || !FLogHandle)
+    if (!FLogHandle)
         return;
     const std::wstring text = line + L"\r\n";
     DWORD written = 0;
@@ -138,7 +132,6 @@ void TScript::OpenTextLog()
                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!FLogHandle)
         return;
-    FLogEnable = true;
 
     std::wstring products;
     for (const TBorlandProduct& ide : IdeCatalogue)
@@ -204,7 +197,7 @@ void TScript::LogItem()
 
 // ---- Control items ----------------------------------------------------------
 
-int TScriptOps::IfVersionSelected(TScript& s)
+int TScriptOps::IfVersionSelected(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
     if ((item.Code & Shared.InstallVersions) == 0)
@@ -212,14 +205,14 @@ int TScriptOps::IfVersionSelected(TScript& s)
     return 0;
 }
 
-int TScriptOps::SelectProduct(TScript& s)
+int TScriptOps::SelectProduct(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
     SetCurrentProduct(static_cast<int>(item.Code), TextOrEmpty(item.Text));
     return 0;
 }
 
-int TScriptOps::IfItemSelected(TScript& s)
+int TScriptOps::IfItemSelected(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
     if ((item.Code & Shared.InstallItems) == 0)
@@ -227,7 +220,7 @@ int TScriptOps::IfItemSelected(TScript& s)
     return 0;
 }
 
-int TScriptOps::IfOptionSet(TScript& s)
+int TScriptOps::IfOptionSet(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
     if ((item.Code & Shared.CustomizeItems) == 0)
@@ -235,7 +228,7 @@ int TScriptOps::IfOptionSet(TScript& s)
     return 0;
 }
 
-int TScriptOps::IfOptionClear(TScript& s)
+int TScriptOps::IfOptionClear(TOpCall& s)
 {
     const TScriptItem& item = Item(s);
     if ((item.Code & Shared.CustomizeItems) != 0)
@@ -243,10 +236,11 @@ int TScriptOps::IfOptionClear(TScript& s)
     return 0;
 }
 
-int TScriptOps::IfFileExists(TScript& s)
+int TScriptOps::IfFileExists(TOpCall& s)
 {
+    // Resolved here: a kind without its IDE version still decides the block.
     const TScriptItem& item = Item(s);
-    const int result = TestFile(s);
+    const int result = ItemPath(s, item.DirKind, item.Text, s.Path) ? TestFile(s) : errNoProduct;
     if (result != 0)
         SkipTo(s, opEndIfFileExists, item.Code);
     // A missing file only decides the block; a kind without its IDE version
@@ -258,7 +252,7 @@ int TScriptOps::IfFileExists(TScript& s)
 
 bool TScriptOps::KindUsable(uint32_t kind) { return !KindNeedsProduct(kind) || CurrentIde() != nullptr; }
 
-bool TScriptOps::ItemPath(TScript& s, uint32_t kind, const wchar_t* text, std::wstring& path)
+bool TScriptOps::ItemPath(TOpCall& s, uint32_t kind, const wchar_t* text, std::wstring& path)
 {
     if (!KindUsable(kind)) {
         NoProduct(s);
@@ -268,7 +262,7 @@ bool TScriptOps::ItemPath(TScript& s, uint32_t kind, const wchar_t* text, std::w
     return true;
 }
 
-int TScriptOps::NoProduct(TScript& s)
+int TScriptOps::NoProduct(TOpCall& s)
 {
     Log(s) = std::wstring(L"No IDE version selected for: ") + TextOrEmpty(Item(s).Text) + L"...Fail";
     return errNoProduct;
@@ -276,44 +270,53 @@ int TScriptOps::NoProduct(TScript& s)
 
 // ---- The dispatch table -----------------------------------------------------
 
+// Status texts show on the progress page from their item on, until an item
+// with a text of its own.
 const TScriptOps::TEntry TScriptOps::Table[] = {
-    {opCompilePackage, CompilePackage},
-    {opRegisterPackage, RegisterPackage},
-    {opAppendToHelpConfig, AppendToHelpConfig},
-    {opDeleteSingleFile, DeleteSingleFile},
-    {opRegisterWinHelp, RegisterWinHelp},
-    {opSetHelpDirectory, SetHelpDirectory},
-    {opCreateRegistryKey, CreateRegistryKey},
-    {opCheckFileExists, CheckFileExists},
-    {opAddLibraryPath, AddLibraryPath},
-    {opUninstallPrevious, UninstallPrevious},
-    {opCopyFiles, CopyFiles},
-    {opDeleteFiles, DeleteFiles},
-    {opMergeFiles, MergeFiles},
-    {opReplaceText, ReplaceText},
-    {opRunFile, RunFile},
-    {opRunHelpRegistration, RunHelpRegistration},
-    {opAddIdePath, AddIdePath},
-    {opIfVersionSelected, IfVersionSelected},
-    {opSelectProduct, SelectProduct},
-    {opIfItemSelected, IfItemSelected},
-    {opIfOptionSet, IfOptionSet},
-    {opIfOptionClear, IfOptionClear},
-    {opIfFileExists, IfFileExists},
-    {opCreateFolder, CreateFolder},
-    {opCopyPayloadFile, CopyPayloadFile},
-    {opClearFolder, ClearFolder},
-    {opSetWorkFolder, SetWorkFolder},
-    {opCopyPayloadIfMissing, CopyPayloadIfMissing},
-    {opCopyPayloadIfNewer, CopyPayloadIfNewer},
-    {opRegisterUninstaller, RegisterUninstaller},
-    {opCopyInstalledFile, CopyInstalledFile},
+    {opCompilePackage, L"Compiling package", CompilePackage, TArg::None},
+    {opRegisterPackage, nullptr, RegisterPackage, TArg::ItemPath},
+    {opAppendToHelpConfig, nullptr, AppendToHelpConfig, TArg::None},
+    {opDeleteSingleFile, nullptr, DeleteSingleFile, TArg::ItemPath},
+    {opRegisterWinHelp, nullptr, RegisterWinHelp, TArg::None},
+    {opSetHelpDirectory, nullptr, SetHelpDirectory, TArg::ItemPath},
+    {opCreateRegistryKey, nullptr, CreateRegistryKey, TArg::None},
+    {opCheckFileExists, nullptr, CheckFileExists, TArg::ItemPath},
+    {opAddLibraryPath, nullptr, AddLibraryPath, TArg::ItemPath},
+    {opUninstallPrevious, nullptr, UninstallPrevious, TArg::None},
+    {opCopyFiles, nullptr, CopyFiles, TArg::ItemPath},
+    {opDeleteFiles, nullptr, DeleteFiles, TArg::ItemPath},
+    {opMergeFiles, nullptr, MergeFiles, TArg::ItemPath},
+    {opReplaceText, nullptr, ReplaceText, TArg::ItemPath},
+    {opRunFile, nullptr, RunFile, TArg::None},
+    {opRunHelpRegistration, nullptr, RunHelpRegistration, TArg::None},
+    {opAddIdePath, nullptr, AddIdePath, TArg::None},
+    {opIfVersionSelected, nullptr, IfVersionSelected, TArg::None},
+    {opSelectProduct, nullptr, SelectProduct, TArg::None},
+    {opIfItemSelected, nullptr, IfItemSelected, TArg::None},
+    {opIfOptionSet, nullptr, IfOptionSet, TArg::None},
+    {opIfOptionClear, nullptr, IfOptionClear, TArg::None},
+    {opIfFileExists, nullptr, IfFileExists, TArg::None},
+    {opCreateFolder, L"Creating directory", CreateFolder, TArg::ItemPath},
+    {opCopyPayloadFile, L"Copying file", CopyPayloadFile, TArg::ItemPath},
+    {opClearFolder, nullptr, ClearFolder, TArg::ItemPath},
+    {opSetWorkFolder, nullptr, SetWorkFolder, TArg::ItemPath},
+    {opCopyPayloadIfMissing, nullptr, CopyPayloadIfMissing, TArg::ItemPath},
+    {opCopyPayloadIfNewer, nullptr, CopyPayloadIfNewer, TArg::ItemPath},
+    {opRegisterUninstaller, nullptr, RegisterUninstaller, TArg::None},
+    {opCopyInstalledFile, nullptr, CopyInstalledFile, TArg::ItemPath},
 };
 
-TScriptOps::THandler TScriptOps::Find(uint16_t typeId)
+const TScriptOps::TEntry* TScriptOps::Find(uint16_t typeId)
 {
     for (const TEntry& entry : Table)
         if (entry.TypeId == typeId)
-            return entry.Handler;
+            return &entry;
     return nullptr;
+}
+
+int TScriptOps::Perform(const TEntry& entry, TOpCall& s)
+{
+    if (entry.Arg == TArg::ItemPath && !ItemPath(s, s.Item.DirKind, s.Item.Text, s.Path))
+        return errNoProduct;
+    return entry.Handler(s);
 }

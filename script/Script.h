@@ -1,5 +1,5 @@
-// The script engine: walks the install script one item at a time for its
-// caller, skips conditional blocks, dispatches operations, and writes
+// The script engine: walks the install script for its caller, item by item,
+// skips conditional blocks, dispatches operations, and writes
 // "install.log" and "uninst.log" in the installation directory.
 #pragma once
 
@@ -11,7 +11,13 @@
 #include "script/ScriptItem.h"
 #include "support/Handles.h"
 
-class TScript;
+// What the operations keep from one item to the next.
+struct TScriptState {
+    // The end of the block being skipped: its TypeId (0: none) and Code.
+    uint32_t SkipTypeId = 0;
+    uint32_t SkipCode = 0;
+    std::wstring HelpDir;  // set by SetHelpDirectory, read by RegisterWinHelp
+};
 
 // What the caller of Run sees of the walk, item by item.
 class TScriptObserver {
@@ -37,32 +43,24 @@ public:
     TScript(const TScript&) = delete;
     TScript& operator=(const TScript&) = delete;
 
+    // Removes a previous installation, opens both logs, then runs every
+    // item in order: a failure is reported and the walk goes on. The number
+    // of failed items.
+    int Run(TScriptObserver& observer);
+
+    int ProgressCount() const { return FCount; }
+
+private:
     // Removes a previous installation, opens both logs; always 0.
     int Start();
     // Closes the uninstall log, then the text log; always 0.
     int Stop();
-    // Start, then every item in order: a failure is reported and the walk
-    // goes on. The number of failed items.
-    int Run(TScriptObserver& observer);
-
-    int Count() const { return FCount; }
-    int ProgressCount() const { return FCount; }
     // Status text of the current item; other items leave text unchanged.
     void ItemText(std::wstring& text) const;
     // Performs the current item: 0 or the operation's error code.
     int ItemDoScript();
     int ItemProgressStep() const { return 1; }
-
-    int Current() const { return FCurrent; }
-    void SetCurrent(int value) { FCurrent = value; }
     const TScriptItem& CurrentItem() const { return FItems[FCurrent]; }
-    const std::wstring& LogString() const { return FLogText; }
-    void SetLogString(const std::wstring& value) { FLogText = value; }
-    bool LogEnable() const { return FLogEnable; }
-    void SetLogEnable(bool value) { FLogEnable = value; }
-
-private:
-    friend struct TScriptOps;  // the operation handlers
 
     void WriteLogLine(const std::wstring& line);
     void OpenTextLog();
@@ -75,11 +73,8 @@ private:
     const TScriptItem* FItems;
     int FCount;
     int FCurrent = 0;
-    uint32_t FSkipTypeId = 0;
-    uint32_t FSkipCode = 0;
+    TScriptState FState;
     std::wstring FLogText;
     TFileHandle FLogHandle;
-    bool FLogEnable = true;
     TFileHandle FBinLogHandle;
-    std::wstring FHelpDir;  // set by SetHelpDirectory, read by RegisterWinHelp
 };

@@ -1,12 +1,13 @@
 // The engine's operation handlers and the one table that dispatches to them.
-// Private to the engine: each handler reads the current item of its engine,
-// may set the item's log text, and returns 0 or an error code.
+// Private to the engine: each handler works on the call it is given, may set
+// the item's log text, and returns 0 or an error code.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "script/Script.h"
+#include "support/Handles.h"
 
 // Suffixes of every log line.
 constexpr const wchar_t* sfSuccess = L"...Success";
@@ -16,80 +17,100 @@ constexpr const wchar_t* sfAlready = L"...Already";
 // Result of an item that needs a current IDE version while none is current.
 constexpr int errNoProduct = -8;
 
+// One call of an operation: its item, the item's log text, the state the
+// operations keep between items, and the item's DirKind:Text path when the
+// operation's table row asks for it.
+struct TOpCall {
+    const TScriptItem& Item;
+    std::wstring& Log;
+    TScriptState& State;
+    std::wstring Path;
+};
+
 struct TScriptOps {
-    using THandler = int (*)(TScript& script);
+    using THandler = int (*)(TOpCall& s);
+    enum class TArg { None, ItemPath };
     struct TEntry {
         uint16_t TypeId;
+        const wchar_t* Status;  // nullptr: the status text stays as it is
         THandler Handler;
+        TArg Arg;  // ItemPath: Path is resolved before the handler runs
     };
 
     // nullptr for a TypeId that performs nothing.
-    static THandler Find(uint16_t typeId);
+    static const TEntry* Find(uint16_t typeId);
+    // Resolves what the row asks for, then runs its handler.
+    static int Perform(const TEntry& entry, TOpCall& s);
 
     // Control items.
-    static int IfVersionSelected(TScript& s);
-    static int SelectProduct(TScript& s);
-    static int IfItemSelected(TScript& s);
-    static int IfOptionSet(TScript& s);
-    static int IfOptionClear(TScript& s);
-    static int IfFileExists(TScript& s);
+    static int IfVersionSelected(TOpCall& s);
+    static int SelectProduct(TOpCall& s);
+    static int IfItemSelected(TOpCall& s);
+    static int IfOptionSet(TOpCall& s);
+    static int IfOptionClear(TOpCall& s);
+    static int IfFileExists(TOpCall& s);
 
     // File operations.
-    static int CreateFolder(TScript& s);
-    static int CopyPayloadFile(TScript& s);
-    static int CopyPayloadIfMissing(TScript& s);
-    static int CopyPayloadIfNewer(TScript& s);
-    static int ClearFolder(TScript& s);
-    static int SetWorkFolder(TScript& s);
-    static int CopyInstalledFile(TScript& s);
-    static int AppendToHelpConfig(TScript& s);
-    static int DeleteSingleFile(TScript& s);
-    static int CheckFileExists(TScript& s);
-    static int CopyFiles(TScript& s);
-    static int DeleteFiles(TScript& s);
-    static int MergeFiles(TScript& s);
-    static int ReplaceText(TScript& s);
+    static int CreateFolder(TOpCall& s);
+    static int CopyPayloadFile(TOpCall& s);
+    static int CopyPayloadIfMissing(TOpCall& s);
+    static int CopyPayloadIfNewer(TOpCall& s);
+    static int ClearFolder(TOpCall& s);
+    static int SetWorkFolder(TOpCall& s);
+    static int CopyInstalledFile(TOpCall& s);
+    static int DeleteSingleFile(TOpCall& s);
+    static int CheckFileExists(TOpCall& s);
+    static int CopyFiles(TOpCall& s);
+    static int DeleteFiles(TOpCall& s);
+    static int MergeFiles(TOpCall& s);
+    static int ReplaceText(TOpCall& s);
 
     // IDE integration.
-    static int CompilePackage(TScript& s);
-    static int RegisterPackage(TScript& s);
-    static int AddLibraryPath(TScript& s);
-    static int AddIdePath(TScript& s);
+    static int CompilePackage(TOpCall& s);
+    static int RegisterPackage(TOpCall& s);
+    static int AddLibraryPath(TOpCall& s);
+    static int AddIdePath(TOpCall& s);
 
     // Help and uninstall registration.
-    static int SetHelpDirectory(TScript& s);
-    static int RegisterWinHelp(TScript& s);
-    static int RunHelpRegistration(TScript& s);
-    static int RunFile(TScript& s);
-    static int RegisterUninstaller(TScript& s);
-    static int CreateRegistryKey(TScript& s);
-    static int UninstallPrevious(TScript& s);
+    static int SetHelpDirectory(TOpCall& s);
+    static int RegisterWinHelp(TOpCall& s);
+    static int AppendToHelpConfig(TOpCall& s);
+    static int RunHelpRegistration(TOpCall& s);
+    static int RunFile(TOpCall& s);
+    static int RegisterUninstaller(TOpCall& s);
+    static int CreateRegistryKey(TOpCall& s);
+    static int UninstallPrevious(TOpCall& s);
 
     // Shared by the handlers.
-    static const TScriptItem& Item(const TScript& s) { return s.CurrentItem(); }
-    static std::wstring& Log(TScript& s) { return s.FLogText; }
-    static void SkipTo(TScript& s, uint16_t typeId, uint32_t code)
+    static const TScriptItem& Item(const TOpCall& s) { return s.Item; }
+    static std::wstring& Log(TOpCall& s) { return s.Log; }
+    static void SkipTo(TOpCall& s, uint16_t typeId, uint32_t code)
     {
-        s.FSkipTypeId = typeId;
-        s.FSkipCode = code;
+        s.State.SkipTypeId = typeId;
+        s.State.SkipCode = code;
     }
     // False for the product kinds (dkProductRoot, dkProductHelp) while no IDE
     // version is current.
     static bool KindUsable(uint32_t kind);
     // The path DirKind:Text; false (and the item's error text) when the kind
     // needs a current IDE version and none is.
-    static bool ItemPath(TScript& s, uint32_t kind, const wchar_t* text, std::wstring& path);
-    static int NoProduct(TScript& s);
+    static bool ItemPath(TOpCall& s, uint32_t kind, const wchar_t* text, std::wstring& path);
+    static int NoProduct(TOpCall& s);
     // GetLastError as a result: never 0 after a failed call.
     static int LastError()
     {
         const DWORD error = GetLastError();
         return error != 0 ? static_cast<int>(error) : ERROR_GEN_FAILURE;
     }
-    // The file test of CheckFileExists and IfFileExists: 0 found, 1 missing.
-    static int TestFile(TScript& s);
-    static int CopyPayload(TScript& s, bool overwrite);
+    // The file test of CheckFileExists and IfFileExists on Path: 0 found, 1 missing.
+    static int TestFile(TOpCall& s);
+    static int CopyPayload(TOpCall& s, bool overwrite);
     static bool PayloadIsNewer(const TScriptItem& item, const std::wstring& target);
+    // Opens an existing file for an in-place edit and reads it whole:
+    // 0, -1 missing or not openable, -2 size unreadable or 2 GiB or more.
+    static int ReadForEdit(const std::wstring& path, TFileHandle& file, std::string& content);
+    // Writes bytes at offset of an opened file.
+    static void WriteAt(const TFileHandle& file, LONGLONG offset, const std::string& bytes);
 
     static const TEntry Table[];
 };

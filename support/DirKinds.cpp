@@ -3,19 +3,19 @@
 #include "support/Files.h"
 #include "support/SharedState.h"
 
-std::wstring GetInstallSubDir(uint8_t kind)
+std::wstring GetInstallSubDir(uint8_t kind, const std::wstring& installDir)
 {
     switch (kind & 0x7F) {
     case 0:
-        return Shared.InstallDir;
+        return installDir;
     case 1:
-        return CombinePath(Shared.InstallDir, L"Source");
+        return CombinePath(installDir, L"Source");
     case 2:
-        return CombinePath(Shared.InstallDir, Shared.CurrentProductFolder);
+        return CombinePath(installDir, Shared.CurrentProductFolder);
     case 3:
-        return CombinePath(Shared.InstallDir, Shared.CurrentProductFolder + L"\\Win32");
+        return CombinePath(installDir, Shared.CurrentProductFolder + L"\\Win32");
     case 4:
-        return CombinePath(Shared.InstallDir, Shared.CurrentProductFolder + L"\\Win64");
+        return CombinePath(installDir, Shared.CurrentProductFolder + L"\\Win64");
     default:
         return L"";
     }

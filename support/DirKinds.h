@@ -20,6 +20,7 @@ enum TDirKind : uint32_t {
 // The kinds that name nothing while no product is current.
 inline bool KindNeedsProduct(uint32_t kind) { return kind == dkProductRoot || kind == dkProductHelp; }
 
-// Install-relative folder kinds (low seven bits): 0 installation directory,
-// 1 its "Source", 2 current product folder, 3 + "\Win32", 4 + "\Win64".
-std::wstring GetInstallSubDir(uint8_t kind);
+// Install-relative folder kinds (low seven bits) below installDir: 0 the
+// folder itself, 1 its "Source", 2 current product folder, 3 + "\Win32",
+// 4 + "\Win64".
+std::wstring GetInstallSubDir(uint8_t kind, const std::wstring& installDir);

@@ -18,9 +18,8 @@ struct TSharedState {
     uint32_t InstallItems = 0;     // OR of the chosen CustomizeList ItemBit values
     uint32_t CustomizeItems = 5;   // option bits of the Customize dialog
 
-    // Destination of the installation being made or removed. Written by the
-    // directory page, by extract mode and by the deinstaller (from its log);
-    // the engine saves and restores it around the removal of an old copy.
+    // Destination of the installation being made. Written by the directory
+    // page, by unattended setup and by extract mode.
     std::wstring InstallDir;
 
     // Catalogue entry (1-based, 0 = none) and folder name that SelectProduct

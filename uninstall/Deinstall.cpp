@@ -1,29 +1,30 @@
 #include "uninstall/Deinstall.h"
 
-#include <commctrl.h>
-
 #include "catalogue/Catalogue.h"
 #include "catalogue/KindDirs.h"
 #include "support/Files.h"
 #include "support/Handles.h"
 #include "support/Process.h"
 #include "support/Registry.h"
-#include "support/SharedState.h"
 #include "support/Text.h"
 #include "uninstall/UninstLog.h"
 
 namespace {
 
-constexpr DWORD RecordPauseMs = 50;
-
 // One action record as the undo steps see it.
 struct TUndoRecord {
     const TLogRecord& Log;
-    std::wstring Text;                  // the record's text, decoded
-    const std::wstring& ProductIntName;  // uninstall key name from the product records
+    std::wstring Text;               // the record's text, decoded
+    const TLoggedProduct& Product;  // what the log's product records named
 };
 
-std::wstring KindPath(const TUndoRecord& rec) { return CombinePath(GetKindDir(rec.Log.DirKind), rec.Text); }
+// dkInstall is the installation the log describes, not one being made.
+std::wstring KindDir(const TUndoRecord& rec)
+{
+    return rec.Log.DirKind == dkInstall ? rec.Product.InstallDir : GetKindDir(rec.Log.DirKind);
+}
+
+std::wstring KindPath(const TUndoRecord& rec) { return CombinePath(KindDir(rec), rec.Text); }
 
 // Where RegisterPackage and AddLibraryPath put the folder: the script
 // registers packages and library folders for Win32 only.
@@ -53,7 +54,7 @@ bool IsPlainRelative(const std::wstring& text)
 
 // dkInstall resolves against the installation directory named by the log; a
 // log naming a drive root or a system folder there owns nothing in it.
-bool InstallDirUsable() { return !IsProtectedFolder(Shared.InstallDir); }
+bool InstallDirUsable(const TUndoRecord& rec) { return !IsProtectedFolder(rec.Product.InstallDir); }
 
 // A key path that names something below a top-level key: an empty or
 // one-component path would make a tree delete wipe a whole hive branch.
@@ -96,7 +97,7 @@ int UndoIdePath(const TUndoRecord& rec)
     if (value.Folder.empty())
         return 0;
     RemoveListEntry(HKEY_CURRENT_USER, value.Folder, value.Name,
-                    GetInstallSubDir(static_cast<uint8_t>(rec.Log.Code & 0xFF)));
+                    GetInstallSubDir(static_cast<uint8_t>(rec.Log.Code & 0xFF), rec.Product.InstallDir));
     return 0;
 }
 
@@ -105,7 +106,7 @@ int UndoHelpConfigLine(const TUndoRecord& rec)
     const TBorlandProduct* ide = CurrentIde();
     if (!ide || rec.Log.Code < 1 || rec.Log.Code > 3 || !*ide->HelpStr[rec.Log.Code - 1])
         return 0;
-    const std::wstring file = CombinePath(GetKindDir(rec.Log.DirKind), ide->HelpStr[rec.Log.Code - 1]);
+    const std::wstring file = CombinePath(KindDir(rec), ide->HelpStr[rec.Log.Code - 1]);
     const std::string line = WideToAnsi(rec.Text);
     if (line.empty())
         return 0;
@@ -128,7 +129,7 @@ int UndoHelpConfigLine(const TUndoRecord& rec)
 
 int UndoFile(const TUndoRecord& rec)
 {
-    if (!IsPlainRelative(rec.Text) || (rec.Log.DirKind == dkInstall && !InstallDirUsable()))
+    if (!IsPlainRelative(rec.Text) || (rec.Log.DirKind == dkInstall && !InstallDirUsable(rec)))
         return 0;
     const std::wstring path = KindPath(rec);
     if (!IsProtectedFolder(path))
@@ -139,7 +140,7 @@ int UndoFile(const TUndoRecord& rec)
 // The script creates folders in the installation directory only.
 int UndoFolder(const TUndoRecord& rec)
 {
-    if (rec.Log.DirKind != dkInstall || !IsPlainRelative(rec.Text) || !InstallDirUsable())
+    if (rec.Log.DirKind != dkInstall || !IsPlainRelative(rec.Text) || !InstallDirUsable(rec))
         return 0;
     const std::wstring path = KindPath(rec);
     if (!IsProtectedFolder(path))
@@ -166,8 +167,9 @@ int UndoUninstallKey(const TUndoRecord& rec)
 {
     // Without a name the key would be the whole Uninstall branch. Only the
     // entry goes: the Uninstall key is Windows' own, even when left empty.
-    if (!rec.ProductIntName.empty() && rec.ProductIntName.find(L'\\') == std::wstring::npos)
-        RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(Product::UninstallRoot) + rec.ProductIntName).c_str());
+    const std::wstring& name = rec.Product.UninstallKey;
+    if (!name.empty() && name.find(L'\\') == std::wstring::npos)
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(Product::UninstallRoot) + name).c_str());
     return 0;
 }
 
@@ -178,10 +180,10 @@ std::wstring CurrentDirectory()
     return n > 0 && n < MAX_PATH ? std::wstring(buffer, n) : std::wstring();
 }
 
-int UndoHelpRegistration(const TUndoRecord&)
+int UndoHelpRegistration(const TUndoRecord& rec)
 {
-    const std::wstring helpDir = CombinePath(Shared.InstallDir, L"help");
-    const std::wstring batch = CombinePath(Shared.InstallDir, L"help\\help_unreg.bat");
+    const std::wstring helpDir = CombinePath(rec.Product.InstallDir, L"help");
+    const std::wstring batch = CombinePath(rec.Product.InstallDir, L"help\\help_unreg.bat");
     // The caller's directory comes back afterwards: leaving the process inside
     // the installation directory would keep that folder from being removed.
     const std::wstring previous = CurrentDirectory();
@@ -239,15 +241,6 @@ std::wstring RecordText(const TLogRecord& record)
     return Utf8ToWide(reinterpret_cast<const char*>(record.Text), record.TextSize);
 }
 
-// Holds the walk without servicing the dialog, so that each status text
-// stays long enough to be read.
-void Pause(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms)
-        Sleep(1);
-}
-
 }  // namespace
 
 bool RemoveListEntry(HKEY root, const std::wstring& key, const std::wstring& valueName, const std::wstring& entry)
@@ -280,13 +273,6 @@ int TDeinstall::PrepareUninstFile(const std::wstring& fileName)
     if (!ValidateLogRecords(bytes, content.size()))
         return -5;
     Buf.assign(bytes, bytes + content.size());
-    return 0;
-}
-
-int TDeinstall::SetDialogHandle(HWND dialog)
-{
-    FDlgHandle = dialog;
-    flWithDialog = dialog != nullptr;
     return 0;
 }
 
@@ -328,22 +314,22 @@ bool TDeinstall::TakeProductRecord(const TLogRecord& record)
 {
     switch (record.Code) {
     case piProductName:
-        ProductName = RecordText(record);
+        FProduct.Name = RecordText(record);
         break;
     case piVersion:
-        ProductVersion = RecordText(record);
+        FProduct.Version = RecordText(record);
         break;
     case piEdition:
-        ProductType = RecordText(record);
+        FProduct.Edition = RecordText(record);
         break;
     case piInstallDir:
-        Shared.InstallDir = RecordText(record);
+        FProduct.InstallDir = RecordText(record);
         break;
     case piRegKey:
-        ProductRegKey = RecordText(record);
+        FProduct.RegKey = RecordText(record);
         break;
     case piUninstallKey:
-        ProductIntName = RecordText(record);
+        FProduct.UninstallKey = RecordText(record);
         break;
     case piReverseMarker:
         return true;
@@ -353,35 +339,10 @@ bool TDeinstall::TakeProductRecord(const TLogRecord& record)
     return false;
 }
 
-void TDeinstall::SetStatus(const std::wstring& text) const
+int TDeinstall::DoDeinstall(TDeinstallObserver* observer)
 {
-    SetDlgItemTextW(FDlgHandle, idcDeinstStatus, text.c_str());
-}
-
-void TDeinstall::ShowProgress(size_t span) const
-{
-    for (int id : {idcDeinstFrame, idcDeinstProgress, idcDeinstStatus})
-        ShowWindow(GetDlgItem(FDlgHandle, id), SW_SHOW);
-    EnableWindow(GetDlgItem(FDlgHandle, idcDeinstStart), FALSE);
-    const size_t top = span > 0 ? span - 1 : 0;
-    const HWND progress = GetDlgItem(FDlgHandle, idcDeinstProgress);
-    if (top <= 0xFFFF)
-        SendMessageW(progress, PBM_SETRANGE, 0, MAKELPARAM(0, top));
-    else
-        SendMessageW(progress, PBM_SETRANGE32, 0, static_cast<LPARAM>(top));
-    SendMessageW(progress, PBM_SETPOS, 0, 0);
-    EnableWindow(GetDlgItem(FDlgHandle, idcDeinstCancel), FALSE);
-    UpdateWindow(FDlgHandle);
-}
-
-int TDeinstall::DoDeinstall()
-{
-    if (flWithDialog)
-        SetDlgItemTextW(FDlgHandle, idcDeinstMainText,
-                        (L"Performing uninstall of the \"" + sProductText + L"\"...").c_str());
-    DetectInstalledIdes();
-    if (flWithDialog)
-        ShowProgress(SpanEnd - SpanBegin);
+    if (observer)
+        observer->WalkStarting(SpanEnd - SpanBegin);
 
     StopResult = 0;
     std::wstring status;
@@ -394,26 +355,23 @@ int TDeinstall::DoDeinstall()
             break;
         if (flPartialUninstall && (record.Id & ifKeepOnPartial)) {
             status = L"Skipping";
-            if (flWithDialog)
-                SetStatus(status);
+            if (observer)
+                observer->RecordStarting(status);
         } else {
             const TUndoKind* kind = FindUndoKind(TypeIdOf(record.Id));
             if (kind && kind->Status)
                 status = kind->Status;
-            if (flWithDialog)
-                SetStatus(status);
+            if (observer)
+                observer->RecordStarting(status);
             if (kind)
-                StopResult = kind->Step(TUndoRecord{record, RecordText(record), ProductIntName});
+                StopResult = kind->Step(TUndoRecord{record, RecordText(record), FProduct});
             if (StopResult != 0)
                 break;
         }
-        if (flWithDialog) {
-            RedrawWindow(FDlgHandle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-            Pause(RecordPauseMs);
-            SendMessageW(GetDlgItem(FDlgHandle, idcDeinstProgress), PBM_DELTAPOS, record.Size, 0);
-        }
+        if (observer)
+            observer->RecordFinished(record.Size);
     }
-    if (flWithDialog)
-        EnableWindow(GetDlgItem(FDlgHandle, idcDeinstCancel), TRUE);
+    if (observer)
+        observer->WalkFinished();
     return 0;
 }

@@ -6,43 +6,57 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "uninstall/UninstLog.h"
 
-// Controls of a dialog handed over with SetDialogHandle.
-enum : int {
-    idcDeinstMainText = 256,
-    idcDeinstStatus = 260,
-    idcDeinstFrame = 261,
-    idcDeinstProgress = 1009,
-    idcDeinstStart = 1000,
-    idcDeinstCancel = 2,
+// What the product records of a log name.
+struct TLoggedProduct {
+    std::wstring Name;
+    std::wstring Version;
+    std::wstring Edition;
+    std::wstring InstallDir;  // the folder dkInstall records resolve against
+    std::wstring RegKey;
+    std::wstring UninstallKey;  // the name of the Windows uninstall entry
+};
+
+// What the caller of DoDeinstall sees of the walk, record by record.
+class TDeinstallObserver {
+public:
+    virtual ~TDeinstallObserver() = default;
+    // Before the first record: the bytes the action records span.
+    virtual void WalkStarting(size_t span) = 0;
+    // Before a record is undone or skipped: the status text (kept from
+    // earlier records when the record has none of its own).
+    virtual void RecordStarting(const std::wstring& status) = 0;
+    // After a record that did not stop the walk: its size in bytes.
+    virtual void RecordFinished(size_t size) = 0;
+    // After the walk, whether it reached the end or stopped early.
+    virtual void WalkFinished() = 0;
 };
 
 class TDeinstall {
 public:
-    TDeinstall() = default;
+    // installDir: the folder dkInstall records resolve against while the log
+    // names none of its own.
+    explicit TDeinstall(std::wstring installDir = {}) { FProduct.InstallDir = std::move(installDir); }
     TDeinstall(const TDeinstall&) = delete;
     TDeinstall& operator=(const TDeinstall&) = delete;
 
     // 0 loaded; -2 cannot be opened, -3 empty, -4 header missing or wrong,
     // -5 the record chain is damaged (nothing will be undone from it).
     int PrepareUninstFile(const std::wstring& fileName);
-    int SetDialogHandle(HWND dialog);
     // Reads the product records, fixes span and direction; 0.
     int PrepareDeinstall();
-    // Undoes the action records; 0.
-    int DoDeinstall();
+    // Undoes the action records against the IDEs as the caller detected
+    // them; 0. The observer, when given, follows the walk.
+    int DoDeinstall(TDeinstallObserver* observer = nullptr);
+
+    // After PrepareDeinstall: what the log's product records named.
+    const TLoggedProduct& Product() const { return FProduct; }
 
     std::string FUnInstFileVersion;  // the header's two digits
-    std::wstring ProductName;
-    std::wstring ProductVersion;
-    std::wstring ProductType;
-    std::wstring ProductRegKey;
-    std::wstring ProductIntName;
-    std::wstring sMainText;
-    std::wstring sProductText;
     bool flPartialUninstall = false;
     // After DoDeinstall: the non-zero result of the step that stopped the
     // walk early, 0 when it reached the end.
@@ -52,11 +66,8 @@ private:
     // Keeps what a product record names; true for the reverse marker, after
     // which the action records follow.
     bool TakeProductRecord(const TLogRecord& record);
-    void SetStatus(const std::wstring& text) const;
-    void ShowProgress(size_t span) const;
 
-    bool flWithDialog = false;
-    HWND FDlgHandle = nullptr;
+    TLoggedProduct FProduct;
     std::vector<uint8_t> Buf;
     // The action records: [SpanBegin, SpanEnd) of Buf, walked from SpanEnd
     // down when the reverse marker was found, else from SpanBegin up.

