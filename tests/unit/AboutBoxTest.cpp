@@ -1,25 +1,22 @@
-// The about box: its text from the product key, the browser command made
-// for a link, and the box itself opening each link's page.
+// The about box's links: the browser command made for a link, and the box
+// itself opening each link's page (its texts are judged by the IDE host).
 #include "tests/unit/UnitTest.h"
 
 #include "aboutbox/AboutText.h"
 #include "aboutbox/Execute.h"
 #include "aboutbox/HotLabel.h"
-#include "catalogue/Catalogue.h"
 
 namespace {
 
-std::wstring Opened, Shown;  // the browser command's record, the box's text
+std::wstring Opened;  // the browser command's record
 std::string Expected;          // the pages of the links pressed
 
-// Inside the box's modal loop: reads the box, presses every link and its text, and closes it.
+// Inside the box's modal loop: presses every link and the box's text, and closes it.
 void CALLBACK InspectAboutBox(HWND, UINT, UINT_PTR timer, DWORD)
 {
     const HWND about = GetActiveWindow();
-    wchar_t text[512] = {};
-    if (!about || !KillTimer(nullptr, timer) || !GetDlgItemTextW(about, 2, text, 512))
+    if (!about || !GetDlgItem(about, 2) || !KillTimer(nullptr, timer))
         return;
-    Shown = text;
     for (int i = 0; i <= HotLinkCount; ++i) {  // every link, then the box's text: no link, it opens nothing
         POINT at = {2, 2};
         MapWindowPoints(i < HotLinkCount ? HotLinks[i].Window : GetDlgItem(about, 2), about, &at, 1);
@@ -34,22 +31,16 @@ void CALLBACK InspectAboutBox(HWND, UINT, UINT_PTR timer, DWORD)
 
 }  // namespace
 
-TEST_CASE("the about box shows the product key, and its links open their pages through the browser command")
+TEST_CASE("the about box's links open their pages through the browser command")
 {
     TSandbox box;
     CHECK(OpenUrl(L"https://qz.example/") == NoBrowserCommand);
-    REQUIRE((RegWriteStr(HKEY_LOCAL_MACHINE, Product::RegKey, L"Version", L"4.07") &&
-             RegWriteStr(HKEY_LOCAL_MACHINE, Product::RegKey, L"Type", L"") &&
-             RegWriteStr(HKEY_LOCAL_MACHINE, Product::RegKey, L"RootDir", L"C:\\Qz") &&
-             RegWriteInt(HKEY_LOCAL_MACHINE, Product::RegKey, L"InstallVersions", 0x101)));  // Delphi 3 and 7
     Opened = box / L"opened.txt";
     // The browser records the URL it is given.
     REQUIRE(RegWriteStr(HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", L"", L"cmd /c echo %1>>\"" + Opened + L"\""));
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, InspectAboutBox);
     Execute(nullptr);
     KillTimer(nullptr, timer);
-    CHECK(Shown == std::wstring(Product::Name) + L"\r\n version 4.07\r\n Install directory: C:\\Qz\r\n Install in: " +
-                       IdeLabels[0] + L"," + IdeLabels[8]);
     CHECK(ReadBytes(Opened) == Expected);
 }
 
