@@ -80,7 +80,11 @@ for i in $(seq 1 300); do
     wine reg query 'HKLM\Software\Tarnwick\Orvane library' /v InstallDate "$view" >/dev/null 2>&1 && break
   sleep 0.5
 done
-shot 6-finish;    xdotool key --window "$wizard" Return 2>/dev/null
+shot 6-finish;    xdotool key --window "$wizard" Return 2>/dev/null || true
+# X key events to a Wine window are lost now and then: a wizard still open
+# after Finish is ended.
+for i in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+kill "$pid" 2>/dev/null || true
 wait "$pid" || true
 
 echo
