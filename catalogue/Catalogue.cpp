@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include "support/DirKinds.h"
 #include "support/Handles.h"
 
 #include "support/Files.h"

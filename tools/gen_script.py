@@ -26,6 +26,10 @@ HLP_INDEX = "\r\n:Index Orvane library components=qzlib.hlp"
 HLP_LINK = "\r\n:Link qzlib.hlp"
 HLP_INCLUDE = "\r\n:Include qzlib.cnt"
 
+# Directory kinds, written into the table by their names in support/DirKinds.h.
+DIR_KINDS = ("dkNone", "dkWindows", "dkProductRoot", "dkInstall", "dkProductHelp", "dkTemp", "dkSystem")
+NONE, WINDOWS, PRODUCT_ROOT, INSTALL, PRODUCT_HELP, TEMP, SYSTEM = range(len(DIR_KINDS))
+
 # Operation numbers and flags.
 LOGGED, KEEP = 0x10000, 0x20000
 OP = dict(Compile=0x0006, Register=0x0008, AppendHelp=0x000A, DeleteFile=0x000B, WinHelp=0x000C,
@@ -39,16 +43,15 @@ OP = dict(Compile=0x0006, Register=0x0008, AppendHelp=0x000A, DeleteFile=0x000B,
 # Where CopyInstalledFile puts a built package: the run-time package of
 # each version, in catalogue order, into the system folder; and Delphi 3's
 # block copies the include file into its folder, from this place of the table.
-SYSTEM_DIR, INSTALL_DIR = 6, 3
 QZL_INC_TARGET = 7
 
 
 def package_targets():
     """PackageTargets as (name, folder kind), and {version name, or "qzl.inc": its index}."""
     offered = [ide for ide in product.catalogue() if ide.row_bit is not None]
-    rows = [(ide.name, "%s.%s" % (ide.rt, ide.package_ext), SYSTEM_DIR) for ide in offered]
+    rows = [(ide.name, "%s.%s" % (ide.rt, ide.package_ext), SYSTEM) for ide in offered]
     d3 = next(ide for ide in offered if ide.kind == "d3")
-    rows.insert(QZL_INC_TARGET, ("qzl.inc", d3.folder + "\\qzl.inc", INSTALL_DIR))
+    rows.insert(QZL_INC_TARGET, ("qzl.inc", d3.folder + "\\qzl.inc", INSTALL))
     return [row[1:] for row in rows], {row[0]: i for i, row in enumerate(rows)}
 
 
@@ -57,17 +60,17 @@ class Table:
         self.rows = []
         self.payload = {}  # id -> source relative to the generated folder (or "@target")
 
-    def add(self, op, flags=0, text=None, code=0, kind=0, text2=None, text3=None, kind2=0, options=0,
+    def add(self, op, flags=0, text=None, code=0, kind=NONE, text2=None, text3=None, kind2=NONE, options=0,
             target=None):
         self.rows.append((OP[op] | flags, text, code, kind, text2, text3, kind2, options, target))
 
-    def file(self, pid, target, source, op="Payload", flags=0, kind=3):
+    def file(self, pid, target, source, op="Payload", flags=0, kind=INSTALL):
         assert self.payload.get(pid, source) == source, pid
         self.payload[pid] = source
         self.add(op, flags, target, pid, kind)
 
     def begin(self, op, code, **kw):
-        self.add(op, text=kw.get("text"), code=code, kind=kw.get("kind", 0))
+        self.add(op, text=kw.get("text"), code=code, kind=kw.get("kind", NONE))
 
     def end(self, op, code):
         self.add(op, code=code)
@@ -81,8 +84,8 @@ def common_files(t, ids):
     """Everything before the IDE blocks: product info, sources, help, uninstaller."""
     for selector in (1, 2, 3, 4, 5, 7, 6):
         t.add("ProductInfo", LOGGED, code=selector)
-    t.add("MkDir", LOGGED, "", kind=3)
-    t.add("MkDir", LOGGED, "Source", kind=3)
+    t.add("MkDir", LOGGED, "", kind=INSTALL)
+    t.add("MkDir", LOGGED, "Source", kind=INSTALL)
     for target in P.SOURCE_FILES + P.ROOT_FILES:
         t.file(ids[target], target, payload_source(target))
     clx = product.row_mask(ide for ide in product.offered() if ide.clx)
@@ -95,25 +98,25 @@ def common_files(t, ids):
             t.file(ids[target], target, payload_source(target))
         t.end("EndIfItem", bits)
     t.begin("IfItem", product.HELP.row_bit)
-    t.add("MkDir", LOGGED, "Help", kind=3)
+    t.add("MkDir", LOGGED, "Help", kind=INSTALL)
     for target in P.HELP_FILES:
         t.file(ids[target], target, payload_source(target))
     t.begin("IfItem", merged)
     t.file(ids["Help\\qzlib.als"], "Help\\qzlib.als", payload_source("Help\\qzlib.als"))
     t.end("EndIfItem", merged)
-    t.add("HelpDir", 0, "Help", kind=3)
+    t.add("HelpDir", 0, "Help", kind=INSTALL)
     t.add("WinHelp", LOGGED, "qzlib.hlp")
     t.add("WinHelp", LOGGED, "qzlib.cnt")
     t.begin("IfItem", help2)
     for target in P.HELP2_FILES:
         t.file(ids[target], target, payload_source(target))
-    t.add("HelpReg", LOGGED, "help\\help_reg.bat", kind=3)
+    t.add("HelpReg", LOGGED, "help\\help_reg.bat", kind=INSTALL)
     t.end("EndIfItem", help2)
     t.end("EndIfItem", product.HELP.row_bit)
     t.file(ids["Orvane.ini"], "Orvane.ini", payload_source("Windows\\Orvane.ini"), "IfMissing",
-           LOGGED | KEEP, kind=1)
+           LOGGED | KEEP, kind=WINDOWS)
     t.file(28, "untwk.exe", "@untwk", "IfNewer")
-    t.add("Uninstaller", LOGGED, "untwk.exe", kind=3)
+    t.add("Uninstaller", LOGGED, "untwk.exe", kind=INSTALL)
     t.file(ids["Source\\qzlabout.dll"], "Source\\qzlabout.dll", "@qzlabout")
 
 
@@ -123,48 +126,48 @@ def ide_block(t, ide, block_no, target):
     ext = ide.package_ext
     t.begin("IfItem", ide.row_bit)
     t.add("Select", LOGGED, ide.name, ide.entry)
-    t.add("MkDir", LOGGED, f, kind=3)
-    t.add("Clear", 0, f, kind=3)
+    t.add("MkDir", LOGGED, f, kind=INSTALL)
+    t.add("Clear", 0, f, kind=INSTALL)
     if ide.kind == "x64":
-        t.add("MkDir", LOGGED, f + "\\Win32", kind=3)
-        t.add("MkDir", LOGGED, f + "\\Win64", kind=3)
+        t.add("MkDir", LOGGED, f + "\\Win32", kind=INSTALL)
+        t.add("MkDir", LOGGED, f + "\\Win64", kind=INSTALL)
     if ide.kind == "cb":
-        t.add("MkDir", LOGGED, f + "\\Obj", kind=3)
+        t.add("MkDir", LOGGED, f + "\\Obj", kind=INSTALL)
     for n, (name, shared) in enumerate(P.block_files(ide)):
         if shared:
             t.file(P.SHARED_IDS[shared], f + "\\" + name, payload_source(shared))
         else:
             t.file(block_no * 100 + n, f + "\\" + name, payload_source(f + "\\" + name))
     if ide.kind == "d3":
-        t.add("CopyBuilt", 0, "Source\\qzl.inc", kind=3, target=target["qzl.inc"])
-    t.add("WorkDir", 0, f, kind=3)
+        t.add("CopyBuilt", 0, "Source\\qzl.inc", kind=INSTALL, target=target["qzl.inc"])
+    t.add("WorkDir", 0, f, kind=INSTALL)
     project = {"cb": ide.make_ext}.get(ide.kind, "dpk")
     t.add("Compile", 0, "%s.%s" % (ide.rt, project), ide.bit)
-    t.add("Check", 0, "%s\\%s.%s" % (out, ide.rt, ext), kind=3)
-    t.add("CopyBuilt", 0, "%s\\%s.%s" % (out, ide.rt, ext), kind=3, target=target[ide.name])
+    t.add("Check", 0, "%s\\%s.%s" % (out, ide.rt, ext), kind=INSTALL)
+    t.add("CopyBuilt", 0, "%s\\%s.%s" % (out, ide.rt, ext), kind=INSTALL, target=target[ide.name])
     t.add("Compile", 0, "%s.%s" % (ide.dcl, project), ide.bit)
-    t.add("Check", 0, "%s\\%s.%s" % (out, ide.dcl, ext), kind=3)
-    t.add("Register", LOGGED, "%s\\%s.%s" % (out, ide.dcl, ext), kind=3)
+    t.add("Check", 0, "%s\\%s.%s" % (out, ide.dcl, ext), kind=INSTALL)
+    t.add("Register", LOGGED, "%s\\%s.%s" % (out, ide.dcl, ext), kind=INSTALL)
     if ide.kind == "cb":
-        t.add("LibPath", LOGGED, "Source", kind=3)
+        t.add("LibPath", LOGGED, "Source", kind=INSTALL)
     if ide.cpp == "cpppaths":
-        t.add("IdePath", LOGGED, "\\CppPaths\\IncludePath", 2, 3)
-        t.add("IdePath", LOGGED, "\\CppPaths\\LibraryPath", 2, 3)
+        t.add("IdePath", LOGGED, "\\CppPaths\\IncludePath", 2, INSTALL)
+        t.add("IdePath", LOGGED, "\\CppPaths\\LibraryPath", 2, INSTALL)
     if ide.cpp:
-        t.add("CopyFiles", 0, "Source\\*.hpp", kind=3, text3=f + "\\*.hpp", kind2=3)
-        t.add("DeleteFiles", 0, "Source\\*.hpp", kind=3)
+        t.add("CopyFiles", 0, "Source\\*.hpp", kind=INSTALL, text3=f + "\\*.hpp", kind2=INSTALL)
+        t.add("DeleteFiles", 0, "Source\\*.hpp", kind=INSTALL)
     if ide.help_files:
         help_block(t, ide)
     if ide.kind == "x64":
-        t.add("IdePath", LOGGED, "\\C++\\Paths\\Win32\\IncludePath", 3, 3)
-        t.add("IdePath", LOGGED, "\\C++\\Paths\\Win32\\LibraryPath", 3, 3)
+        t.add("IdePath", LOGGED, "\\C++\\Paths\\Win32\\IncludePath", 3, INSTALL)
+        t.add("IdePath", LOGGED, "\\C++\\Paths\\Win32\\LibraryPath", 3, INSTALL)
         key = ide.bit + 2
         if ide.guard64:
-            t.begin("IfFile", key, text="bin\\dcc64.exe", kind=2)
+            t.begin("IfFile", key, text="bin\\dcc64.exe", kind=PRODUCT_ROOT)
         t.add("Compile", 0, ide.rt + ".dpk", ide.bit, options=1)
-        t.add("Check", 0, "%s\\Win64\\%s.bpl" % (f, ide.rt), kind=3)
-        t.add("IdePath", LOGGED, "\\Library\\Win64\\Search Path", 4, 3)
-        t.add("IdePath", LOGGED, "\\C++\\Paths\\Win64\\LibraryPath", 4, 3)
+        t.add("Check", 0, "%s\\Win64\\%s.bpl" % (f, ide.rt), kind=INSTALL)
+        t.add("IdePath", LOGGED, "\\Library\\Win64\\Search Path", 4, INSTALL)
+        t.add("IdePath", LOGGED, "\\C++\\Paths\\Win64\\LibraryPath", 4, INSTALL)
         if ide.guard64:
             t.end("EndIfFile", key)
     t.add("Select", LOGGED, ide.name, ide.entry)
@@ -189,10 +192,10 @@ def help_block(t, ide):
     else:
         lines = [(HLP_INDEX, slots["ohi"]), (HLP_LINK, slots["ohl"])]
     for text, slot in lines:
-        t.add("AppendHelp", LOGGED, text, slot, 4)
+        t.add("AppendHelp", LOGGED, text, slot, PRODUCT_HELP)
     if "als" in slots:
-        t.add("Merge", 0, "Help\\qzlib.als", kind=3, text3=ide.help_files[slots["als"] - 1], kind2=4)
-    t.add("DeleteFile", LOGGED, ide.help_files[0].rsplit(".", 1)[0] + ".gid", kind=4)
+        t.add("Merge", 0, "Help\\qzlib.als", kind=INSTALL, text3=ide.help_files[slots["als"] - 1], kind2=PRODUCT_HELP)
+    t.add("DeleteFile", LOGGED, ide.help_files[0].rsplit(".", 1)[0] + ".gid", kind=PRODUCT_HELP)
     if merges_keywords(ide):
         t.end("EndIfItem", product.HELP.row_bit)
 
@@ -201,7 +204,7 @@ def demo_blocks(t, ids):
     for bits, folders, files in P.DEMOS:
         t.begin("IfItem", bits)
         for folder in folders:
-            t.add("MkDir", 0, folder, kind=3)
+            t.add("MkDir", 0, folder, kind=INSTALL)
             for target in files.get(folder, ()):
                 t.file(ids[target], target, payload_source(target))
         t.end("EndIfItem", bits)
@@ -216,7 +219,7 @@ def build_table():
         ide_block(t, ide, block_no, target)
     demo_blocks(t, ids)
     for unit in P.DELETED_SOURCES:
-        t.add("DeleteFile", LOGGED, "Source\\" + unit, kind=3)
+        t.add("DeleteFile", LOGGED, "Source\\" + unit, kind=INSTALL)
     t.add("RegKey", LOGGED | KEEP, PRODUCT_KEY, 0x80000002)
     return t
 
@@ -254,9 +257,9 @@ def script_source(t):
     literal = tail_strings(t)
     for i, (ident, text, code, kind, text2, text3, kind2, options, target) in enumerate(t.rows):
         target_text = "nullptr" if target is None else "&PackageTargets[%d]" % target
-        out.append("    /* %3d */ {0x%05X, %s, 0x%X, %d, %s, %s, %d, %d, %s}," % (
-            i, ident, literal(text), code, kind, literal(text2), literal(text3), kind2, options,
-            target_text))
+        out.append("    /* %3d */ {0x%05X, %s, 0x%X, %s, %s, %s, %s, %d, %s}," % (
+            i, ident, literal(text), code, DIR_KINDS[kind], literal(text2), literal(text3), DIR_KINDS[kind2],
+            options, target_text))
     out += ["};", "// clang-format on", ""]
     return "\n".join(out)
 
@@ -307,7 +310,7 @@ def catalogue_source(targets):
     out += ["};", "", "}  // namespace", "", "TCustomizeItem CustomizeList[CustomizeCount] = {"]
     out += ["    {0x%X, %s, false, 0x%X}," % (bit, c_string(row), ide) for bit, row, ide in product.selection_rows()]
     out += ["};", "", "const TPackageTarget PackageTargets[PackageTargetCount] = {"]
-    out += ["    {%s, %d}," % (c_string(name), kind) for name, kind in targets]
+    out += ["    {%s, %s}," % (c_string(name), DIR_KINDS[kind]) for name, kind in targets]
     out += ["};", "// clang-format on", ""]
     return "\n".join(out)
 
