@@ -106,11 +106,13 @@ installed)
   status=0
   verify "$ca/ca.pem" "$target/untwk.exe" || { echo "$out"; status=1; }
   cmp "$files/untwk.exe" "$target/untwk.exe" || status=1
-  # Removed as the entry's QuietUninstallString does; untwk deletes itself
-  # and the emptied folder a moment after it ends.
+  # Removed as the entry's QuietUninstallString does; untwk's moved file
+  # beside the folder goes a moment after it ends, before the prefix is
+  # another test's again.
   "$run" 'C:\qz-signed\untwk.exe' /SILENT 'C:\qz-signed\uninst.log' </dev/null >>"$log" 2>&1 || fail "untwk /SILENT ended with $?"
-  i=0; while [ -e "$target" ] && [ $i -lt 100 ]; do sleep 0.2; i=$((i + 1)); done
-  [ ! -e "$target" ] || fail "the installation folder is left"
+  gone() { [ ! -e "$target" ] && [ -z "$(find "$prefix/drive_c" -maxdepth 1 -name '~untwk*')" ]; }
+  i=0; while ! gone && [ $i -lt 100 ]; do sleep 0.2; i=$((i + 1)); done
+  gone || fail "the installation folder or untwk's moved file is left"
   [ $status = 0 ] || fail "the installed untwk.exe is not the signed one" ;;
 esac
 echo ok
