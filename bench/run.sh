@@ -31,10 +31,10 @@ cpu() { [ "$1" = 32 ] && echo i686 || echo x86_64; }
 # stand-in IDE tools are built in it with the same flags.
 for a in $archs; do
   folder="$build/$(cpu "$a")"
-  grep -qs "^CMAKE_PROJECT_OrvaneSetup_INCLUDE:.*bench/InRelease.cmake" "$folder/CMakeCache.txt" ||
+  grep -qs "^QZ_BENCH:BOOL=ON" "$folder/CMakeCache.txt" ||
     cmake -S "$src" -B "$folder" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-$(cpu "$a").cmake" \
       -DCMAKE_BUILD_TYPE=MinSizeRel -DQZ_TESTS=OFF -DQZ_DIST_DIR="$build/dist$a" \
-      -DCMAKE_PROJECT_OrvaneSetup_INCLUDE="$src/bench/InRelease.cmake" >>"$log" 2>&1 ||
+      -DQZ_BENCH=ON >>"$log" 2>&1 ||
     { tail -30 "$log"; exit 1; }
   cmake --build "$folder" -j2 --target setup untwk qzlabout qz_standin \
     qzb_measure qzb_dialog qzb_copytree qzb_setup_x10 >>"$log" 2>&1 || { tail -30 "$log"; exit 1; }

@@ -2,9 +2,8 @@
 
 #include "catalogue/Catalogue.h"
 #include "support/Files.h"
-#include "support/SharedState.h"
 
-std::wstring GetKindDir(uint32_t kind)
+std::wstring GetKindDir(uint32_t kind, const std::wstring& installDir)
 {
     const TBorlandProduct* ide = KindNeedsProduct(kind) ? CurrentIde() : nullptr;
     const std::wstring root = ide ? ide->RootDir : L"";
@@ -14,7 +13,7 @@ std::wstring GetKindDir(uint32_t kind)
     case dkProductRoot:
         return root;
     case dkInstall:
-        return Shared.InstallDir;
+        return installDir;
     case dkProductHelp:
         // Without a RootDir this would name "\Help\" on the current drive.
         return root.empty() ? L"" : root + L"\\Help\\";

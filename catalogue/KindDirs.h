@@ -7,6 +7,7 @@
 
 #include "support/DirKinds.h"
 
-// Empty for dkNone, for numbers outside the kinds and for a product kind
-// while no product is current.
-std::wstring GetKindDir(uint32_t kind);
+// dkInstall names installDir: the installation being made, or the one a log
+// describes. Empty for dkNone, for numbers outside the kinds and for a
+// product kind while no product is current.
+std::wstring GetKindDir(uint32_t kind, const std::wstring& installDir);

@@ -49,14 +49,8 @@ endfunction()
 
 # qz_deliverable(<target>): sign the built file when a certificate is given
 # (cmake/Sign.cmake), then copy it to QZ_DIST_DIR, after each build.
-function(qz_deliverable target)
-  if(QZ_TESTS AND CMAKE_SIZEOF_VOID_P EQUAL 4)
-    # The tests run the release's files; these are built only when asked for.
-    set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL ON)
-  endif()
-  if(QZ_LINKER_SCRIPT)
-    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${QZ_LINKER_SCRIPT}")
-  endif()
+# qz_image_flags(<target>): the image flags of a deliverable.
+function(qz_image_flags target)
   # No code registers an SEH handler frame (i686 GCC unwinds without SEH), so
   # the dispatcher may call no handler inside the image: an overwritten frame
   # on the stack leads nowhere. x64 handlers live in tables only.
@@ -69,6 +63,17 @@ function(qz_deliverable target)
   if(type STREQUAL "EXECUTABLE")
     target_link_options(${target} PRIVATE -Wl,--tsaware)
   endif()
+endfunction()
+
+function(qz_deliverable target)
+  if(QZ_TESTS AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # The tests run the release's files; these are built only when asked for.
+    set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL ON)
+  endif()
+  if(QZ_LINKER_SCRIPT)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS "${QZ_LINKER_SCRIPT}")
+  endif()
+  qz_image_flags(${target})
   qz_sign(${target})
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory "${QZ_DIST_DIR}"

@@ -80,7 +80,7 @@ int TScriptOps::AppendToHelpConfig(TOpCall& s)
     const wchar_t* name = item.Code >= 1 && item.Code <= 3 ? ide->HelpStr[item.Code - 1] : L"";
     if (!name || !*name)
         return -1;
-    const std::wstring path = CombinePath(GetKindDir(item.DirKind), name);
+    const std::wstring path = CombinePath(GetKindDir(item.DirKind, Shared.InstallDir), name);
 
     TFileHandle file;
     std::string content;

@@ -258,7 +258,7 @@ bool TScriptOps::ItemPath(TOpCall& s, uint32_t kind, const wchar_t* text, std::w
         NoProduct(s);
         return false;
     }
-    path = CombinePath(GetKindDir(kind), TextOrEmpty(text));
+    path = CombinePath(GetKindDir(kind, Shared.InstallDir), TextOrEmpty(text));
     return true;
 }
 

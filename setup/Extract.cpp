@@ -18,7 +18,8 @@ void ExtractPayloadFiles(const TScriptItem* items, int count)
         const uint16_t type = TypeIdOf(item.Id);
         if (type != opCreateFolder && type != opCopyPayloadFile)
             continue;
-        const std::wstring path = CombinePath(GetKindDir(item.DirKind), TextOrEmpty(item.Text));
+        const std::wstring path =
+            CombinePath(GetKindDir(item.DirKind, Shared.InstallDir), TextOrEmpty(item.Text));
         // Results are ignored: extract mode is silent and writes what it can.
         if (type == opCreateFolder)
             (void)ForceDirectory(path);

@@ -19,10 +19,7 @@ struct TUndoRecord {
 };
 
 // dkInstall is the installation the log describes, not one being made.
-std::wstring KindDir(const TUndoRecord& rec)
-{
-    return rec.Log.DirKind == dkInstall ? rec.Product.InstallDir : GetKindDir(rec.Log.DirKind);
-}
+std::wstring KindDir(const TUndoRecord& rec) { return GetKindDir(rec.Log.DirKind, rec.Product.InstallDir); }
 
 std::wstring KindPath(const TUndoRecord& rec) { return CombinePath(KindDir(rec), rec.Text); }
 

@@ -161,14 +161,14 @@ TEST_CASE("the product's directory kinds follow its catalogue entry, also when d
     const std::wstring detected = d7.RootDir;
     d7.RootDir = L"C:\\D7";
     SetCurrentProduct(9, L"Delphi7");
-    CHECK(GetKindDir(dkProductRoot) == L"C:\\D7");
+    CHECK(GetKindDir(dkProductRoot, L"") == L"C:\\D7");
     d7.RootDir = L"E:\\Delphi 7";
-    CHECK(GetKindDir(dkProductHelp) == L"E:\\Delphi 7\\Help\\");
+    CHECK(GetKindDir(dkProductHelp, L"") == L"E:\\Delphi 7\\Help\\");
     d7.RootDir = L"";
-    CHECK(GetKindDir(dkProductHelp) == L"");  // not "\\Help\\" on the current drive
+    CHECK(GetKindDir(dkProductHelp, L"") == L"");  // not "\\Help\\" on the current drive
     d7.RootDir = detected;
     SetCurrentProduct(0, L"");
-    CHECK(GetKindDir(dkProductRoot) == L"");
+    CHECK(GetKindDir(dkProductRoot, L"") == L"");
 }
 
 TEST_CASE("a path splits at its last backslash, and a folder with a ; in its name is one entry of a ; list")
