@@ -63,9 +63,6 @@ class Ide(collections.namedtuple("Ide", "name key bit kind suffix help folder"))
     delphi (4 to 7), cb (C++Builder), bds (Delphi 2005 to XE, which keep the
     C++ paths from 2007 on: bds-cpp), x64 (XE2 on, with dcc64)."""
 
-    rt = property(lambda self: "qzl" + self.suffix)
-    dcl = property(lambda self: "dclqzl" + self.suffix)
-
 
 IDES = {ide.name: ide for ide in [
     Ide("Delphi3", r"Borland\Delphi\3.0", 0x1, "d3", "30", ("delphi3.cfg",), "delphi3"),
@@ -121,10 +118,6 @@ def host(path):
     """The Linux path of a C: path of the prefix."""
     assert path[:3].upper() == "C:\\", path
     return DRIVE_C / path[3:].replace("\\", "/")
-
-
-def temp_folder():
-    return "C:\\" + str(next(DRIVE_C.glob("users/*/Temp")).relative_to(DRIVE_C)).replace("/", "\\")
 
 
 def windows_path(path):
@@ -369,7 +362,7 @@ def ide_values(ide, root):
 def make_ides(root, names, without64=()):
     """Installed IDEs below root, one folder each named after the version:
     registry values, help files with their WinHelp cache, and the stand-in
-    tools in bin. {name: folder}."""
+    tools in bin. {name: folder}. The benchmark keeps them."""
     roots, lines = {}, []
     for name in names:
         ide, roots[name] = IDES[name], root + "\\" + name
@@ -441,16 +434,21 @@ def payload_tree():
 
 
 def read_log(data):
-    """The records of uninst.log bytes as far as they are whole: (Id, Code,
-    DirKind, text) tuples."""
+    """The records of uninst.log bytes as far as they are whole, (Id, Code,
+    DirKind, text) tuples, and whether untwk accepts the bytes as a log: the
+    header and an unbroken chain of records, none with a NUL in its text."""
     records, pos = [], 7
+    whole = data[:5] == b"UNTWK" and data[5:7].isdigit()
     while pos + 16 <= len(data):
         ident, code, kind, size = struct.unpack_from("<IIIH", data, pos)
-        if pos + 16 + size > len(data):
+        end = pos + 16 + size
+        if end > len(data):
             break
-        records.append((ident, code, kind, data[pos + 14:pos + 14 + size].decode("utf-8", "replace")))
-        pos += 16 + size
-    return records
+        text = data[pos + 14:end - 2]
+        whole = whole and struct.unpack_from("<H", data, end - 2)[0] == size + 16 and 0 not in text
+        records.append((ident, code, kind, text.decode("utf-8", "replace")))
+        pos = end
+    return records, whole and pos == len(data)
 
 
 def log_bytes(install_dir, actions):
@@ -463,23 +461,6 @@ def log_bytes(install_dir, actions):
         raw = text.encode("utf-8")
         out += struct.pack("<IIIH", ident, code, kind, len(raw)) + raw + struct.pack("<H", len(raw) + 16)
     return out
-
-
-def log_is_whole(data):
-    """The header and an unbroken chain of records, none with a NUL in its
-    text: what untwk accepts as a log."""
-    if len(data) < 7 or data[:5] != b"UNTWK" or not data[5:7].isdigit():
-        return False
-    pos = 7
-    while pos < len(data):
-        if len(data) - pos < 16:
-            return False
-        size = struct.unpack_from("<H", data, pos + 12)[0]
-        end = pos + 16 + size
-        if end > len(data) or struct.unpack_from("<H", data, end - 2)[0] != size + 16 or 0 in data[pos + 14:end - 2]:
-            return False
-        pos = end
-    return True
 
 
 class Driver:

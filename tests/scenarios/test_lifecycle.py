@@ -81,7 +81,7 @@ def compilers_running():
 
 
 def records_of(log):
-    return h.read_log(log.read_bytes()) if log.exists() else []
+    return h.read_log(log.read_bytes())[0] if log.exists() else []
 
 
 # Where setup is killed, by what uninst.log holds so far: spread over the

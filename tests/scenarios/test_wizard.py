@@ -55,11 +55,11 @@ def run_script(driver, pid, wizard):
 
 def packages(ide, folder):
     """The packages an IDE block builds and where their copies go."""
-    out = folder + "\\" + ide.folder + ("\\Win32" if ide.kind == "x64" else "")
+    out, rt = folder + "\\" + ide.folder + ("\\Win32" if ide.kind == "x64" else ""), "qzl" + ide.suffix
     ext = "dpl" if ide.kind == "d3" else "bpl"
-    built = [out + "\\%s.%s" % (name, ext) for name in (ide.rt, ide.dcl)]
-    built += [folder + "\\%s\\Win64\\%s.bpl" % (ide.folder, ide.rt)] if ide.kind == "x64" else []
-    return built, h.SYSTEM + "\\%s.%s" % (ide.rt, ext)
+    built = [out + "\\%s.%s" % (name, ext) for name in (rt, "dcl" + rt)]
+    built += [folder + "\\%s\\Win64\\%s.bpl" % (ide.folder, rt)] if ide.kind == "x64" else []
+    return built, h.SYSTEM + "\\%s.%s" % (rt, ext)
 
 
 def test_wizard_installs_into_the_chosen_ides_and_the_next_start_presets_from_it(scratch, driver):
