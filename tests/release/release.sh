@@ -3,7 +3,6 @@
 #   ca <dir>                            a throwaway CA and code-signing certificate
 #   reproducible <src> <dist> <build>   a second release build matches <dist> byte for byte
 #   signed <src> <build> <ca>           that build signed: all verify, setup embeds the signed files
-#   build64 <src> <build> <ca>          a signed 64-bit build, where 32-bit programs cannot run
 #   installed <files> <ca> <wine-run> <wine-state>
 #                                       the untwk.exe a silent installation of the signed
 #                                       files writes is the signed one
@@ -93,10 +92,6 @@ for f in sys.argv[2:]: assert open(f, "rb").read() in d, f + " is not in setup.e
     for f in $files; do cmp "$dir/shipped/$f" "$dir/dist/$f" || fail "$way: $f has other bytes"; done
     unset QZ_SIGN_PKCS12 QZ_SIGN_PASSWORD_FILE; export QZ_SIGNATURES_FROM="$dir/shipped"
   done ;;
-
-build64)
-  src=$2 dir=$3 ca=$4; rm -rf "$dir"
-  QZ_SIGN_PKCS12="$ca/signer.p12" QZ_SIGN_PASSWORD_FILE="$ca/password" build "$src" x64 "$dir" ;;
 
 installed)
   files=$2 ca=$3 run=$4 prefix="$5/prefix"; target="$prefix/drive_c/qz-signed"; log="$5/signed-install.log"
