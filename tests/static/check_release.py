@@ -1,13 +1,7 @@
 #!/usr/bin/env python3
 """Static checks of the 32-bit deliverables, read by pefile, a PE reader
-independent of the binutils that wrote them: PE32 for i386, the right
-subsystem, a valid checksum and file-aligned sections, no SEH handlers,
-programs aware of Remote Desktop servers, imports only from DLLs Windows
-always maps from the system folder (KnownDLLs), a manifest, the version
-information, size ceilings, and setup's resources at a page boundary.
-
-usage: check_release.py <dist-dir> <generated-dir>
-(the build's generated folder, with the payload list and files)"""
+independent of the binutils that wrote them.
+usage: check_release.py <dist-dir> <generated-dir (with the payload list and files)>"""
 import pathlib
 import sys
 
@@ -19,8 +13,8 @@ failed = []
 
 def check(what, ok):
     print(("ok   " if ok else "FAIL ") + what)
-    if not ok:
-        failed.append(what)
+    failed.extend([] if ok else [what])
+    return ok
 
 
 # KnownDLLs: the loader takes them from the system folder whatever lies
@@ -40,8 +34,7 @@ def manifest(pe, ident):
 
 for name in ("setup.exe", "untwk.exe", "qzlabout.dll"):
     path, program = dist / name, name.endswith(".exe")
-    check(name + " exists", path.is_file())
-    if not path.is_file():
+    if not check(name + " exists", path.is_file()):
         continue
     pe = pefile.PE(str(path))
     header = pe.OPTIONAL_HEADER
@@ -78,15 +71,13 @@ for name in ("setup.exe", "untwk.exe", "qzlabout.dll"):
 
 # Ceilings in bytes: an include or a call that drags a library back in shows
 # here. setup.exe counts without the payload files and the two programs it carries.
-size = {name: (dist / name).stat().st_size if (dist / name).is_file() else 0
-        for name in ("setup.exe", "untwk.exe", "qzlabout.dll")}
-listed = [line.split(" ", 1)[1] for line in (generated / "resources" / "payload.lst").read_text().splitlines()
+size = {name: (dist / name).stat().st_size if (dist / name).is_file() else 0 for name in ("untwk.exe", "qzlabout.dll")}
+listed = [line.split(" ", 1)[1] for line in (generated / "resources/payload.lst").read_text().splitlines()
           if line[:1].isdigit()]
-own = size["setup.exe"] - sum((generated / f).stat().st_size for f in listed if not f.startswith("@")) \
-    - size["untwk.exe"] - size["qzlabout.dll"]
-check("setup.exe less payload (%d bytes) is at most 184320" % own, 0 < own <= 184320)
-check("untwk.exe (%d bytes) is at most 65536" % size["untwk.exe"], size["untwk.exe"] <= 65536)
-check("qzlabout.dll (%d bytes) is at most 32768" % size["qzlabout.dll"], size["qzlabout.dll"] <= 32768)
+size["setup.exe less payload"] = (dist / "setup.exe").is_file() and (dist / "setup.exe").stat().st_size - sum(
+    size.values()) - sum((generated / f).stat().st_size for f in listed if f[0] != "@")
+for name, ceiling in (("setup.exe less payload", 184320), ("untwk.exe", 65536), ("qzlabout.dll", 32768)):
+    check("%s (%d bytes) is at most %d" % (name, size[name], ceiling), 0 < size[name] <= ceiling)
 
 print("%d failed" % len(failed))
 sys.exit(1 if failed else 0)
