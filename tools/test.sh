@@ -13,5 +13,7 @@ else
 fi
 status=0
 cmake --workflow --preset "$preset" || status=$?
+# A Wine session that needed a second start says so here, not only in CTest's log.
+grep -h "started again" "build/$preset/Testing/Temporary/LastTest.log" 2>/dev/null || true
 echo "Tested $tested."
 exit $status
