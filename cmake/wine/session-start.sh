@@ -11,12 +11,8 @@ export WINEPREFIX="$state/prefix" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRID
 log="$state/session.log"
 
 # Ends what a session in this state folder runs: a previous run's, or a
-# failed attempt's. wineserver -k waits for the server only so long before
-# it kills it; -w waits for its end.
-stop() {
-  if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; fi
-  if [ -s "$state/xvfb.pid" ]; then kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true; fi
-}
+# failed attempt's.
+stop() { sh "$(dirname "$0")/session-stop.sh" "$state"; }
 
 # step <what> <command...>: runs a step with its output in the log; a failed
 # step ends the attempt with its name.
