@@ -3,6 +3,7 @@
 #include "aboutbox/AboutText.h"
 #include "catalogue/Product.h"
 #include "support/Registry.h"
+#include "support/Text.h"
 
 #include <shellapi.h>
 
@@ -149,10 +150,8 @@ DWORD OpenUrl(const wchar_t* url)
     startup.wShowWindow = SW_SHOW;
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr,
-                        &startup, &started)) {
-        const DWORD error = GetLastError();
-        return error != 0 ? error : ERROR_GEN_FAILURE;
-    }
+                        &startup, &started))
+        return LastErrorCode();
     TProcessInfo process;
     process.Take(started);
     return 0;

@@ -8,6 +8,7 @@
 
 #include "script/Script.h"
 #include "support/Handles.h"
+#include "support/Text.h"
 
 // Suffixes of every log line.
 constexpr const wchar_t* sfSuccess = L"...Success";
@@ -96,12 +97,8 @@ struct TScriptOps {
     // needs a current IDE version and none is.
     static bool ItemPath(TOpCall& s, uint32_t kind, const wchar_t* text, std::wstring& path);
     static int NoProduct(TOpCall& s);
-    // GetLastError as a result: never 0 after a failed call.
-    static int LastError()
-    {
-        const DWORD error = GetLastError();
-        return error != 0 ? static_cast<int>(error) : ERROR_GEN_FAILURE;
-    }
+    // LastErrorCode as an item's result.
+    static int LastError() { return static_cast<int>(LastErrorCode()); }
     // The file test of CheckFileExists and IfFileExists on Path: 0 found, 1 missing.
     static int TestFile(TOpCall& s);
     static int CopyPayload(TOpCall& s, bool overwrite);

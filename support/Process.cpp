@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "support/Handles.h"
+#include "support/Text.h"
 
 std::vector<std::wstring> ProcessParameters()
 {
@@ -33,10 +34,8 @@ DWORD StartHidden(const std::wstring& application, std::wstring commandLine, con
     PROCESS_INFORMATION raw = {};
     if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
                         CREATE_NO_WINDOW, nullptr, currentDirectory.empty() ? nullptr : currentDirectory.c_str(),
-                        &startup, &raw)) {
-        const DWORD error = GetLastError();
-        return error != 0 ? error : ERROR_GEN_FAILURE;
-    }
+                        &startup, &raw))
+        return LastErrorCode();
     TProcessInfo process;
     process.Take(raw);
     if (waitMs != 0)

@@ -119,6 +119,12 @@ std::wstring Utf8ToWide(const char* data, size_t size) { return ToWide(CP_UTF8, 
 std::string WideToAnsi(const std::wstring& text) { return FromWide(CP_ACP, text); }
 std::wstring AnsiToWide(const char* data, size_t size) { return ToWide(CP_ACP, data, size); }
 
+DWORD LastErrorCode()
+{
+    const DWORD error = GetLastError();
+    return error != 0 ? error : ERROR_GEN_FAILURE;
+}
+
 std::wstring SysErrorMessage(DWORD code)
 {
     TLocalMem buffer;

@@ -29,3 +29,5 @@ std::wstring AnsiToWide(const char* data, size_t size);
 // The system's message for an error code, without trailing blanks, control
 // characters and full stops.
 std::wstring SysErrorMessage(DWORD code);
+// GetLastError as the result of a failed call: never 0, so it cannot read as success.
+DWORD LastErrorCode();
