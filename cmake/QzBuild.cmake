@@ -47,8 +47,6 @@ function(qz_page_align target)
     VERBATIM)
 endfunction()
 
-# qz_deliverable(<target>): sign the built file when a certificate is given
-# (cmake/Sign.cmake), then copy it to QZ_DIST_DIR, after each build.
 # qz_image_flags(<target>): the image flags of a deliverable.
 function(qz_image_flags target)
   # No code registers an SEH handler frame (i686 GCC unwinds without SEH), so
@@ -65,6 +63,8 @@ function(qz_image_flags target)
   endif()
 endfunction()
 
+# qz_deliverable(<target>): sign the built file when a certificate is given
+# (cmake/Sign.cmake), then copy it to QZ_DIST_DIR, after each build.
 function(qz_deliverable target)
   if(QZ_TESTS AND CMAKE_SIZEOF_VOID_P EQUAL 4)
     # The tests run the release's files; these are built only when asked for.
